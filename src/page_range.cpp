@@ -1,0 +1,61 @@
+#include "page_range.h"
+
+#include "form_feed.h"
+
+namespace {
+
+// Moves past the nth form feed from data[0] when it lies before limit:
+// returns the index just after it, or limit after counting what was there.
+std::size_t passFormFeeds(PageRange &range, const unsigned char *data, std::size_t limit,
+                          std::int64_t n) {
+    const std::size_t at = static_cast<std::uint64_t>(n) > limit
+                               ? limit
+                               : findFormFeed(data, limit, static_cast<std::size_t>(n));
+    if (at == limit) {
+        range.curPg += static_cast<std::int64_t>(countFormFeeds(data, limit));
+        return limit;
+    }
+    range.curPg += n;
+    return at + 1;
+}
+
+} // namespace
+
+BlockCut cutBlock(PageRange &range, const unsigned char *block, std::size_t size) {
+    BlockCut cut;
+    if (range.complete || size == 0) return cut;
+
+    // The page test follows each byte, so with endPg below 1 the range ends
+    // right after the first byte, selected or not.
+    if (range.curPg > range.endPg) {
+        if (range.curPg >= range.startPg) cut.writeEnd = 1;
+        range.curPg += block[0] == formFeed;
+        range.complete = true;
+        cut.consumed = 1;
+        return cut;
+    }
+
+    std::size_t at = 0;
+    const std::int64_t toEnd = range.endPg - range.curPg + 1;
+    const std::int64_t toStart = range.startPg - range.curPg;
+    if (toStart > 0) {
+        // A start beyond the end selects nothing; reading still stops at the end.
+        const bool startFirst = toStart < toEnd;
+        at = passFormFeeds(range, block, size, startFirst ? toStart : toEnd);
+        if (range.curPg > range.endPg) {
+            range.complete = true;
+            cut.consumed = at;
+            return cut;
+        }
+        if (range.curPg < range.startPg) {
+            cut.consumed = size;
+            return cut;
+        }
+    }
+
+    cut.writeBegin = at;
+    cut.writeEnd = at + passFormFeeds(range, block + at, size - at, range.endPg - range.curPg + 1);
+    range.complete = range.curPg > range.endPg;
+    cut.consumed = cut.writeEnd;
+    return cut;
+}

@@ -1,0 +1,122 @@
+#include "page_range.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Outcome {
+    std::string written;
+    std::size_t consumed = 0;
+    bool complete = false;
+    bool operator==(const Outcome &) const = default;
+};
+
+std::ostream &operator<<(std::ostream &out, const Outcome &o) {
+    return out << "written " << testing::PrintToString(o.written) << ", consumed " << o.consumed
+               << (o.complete ? ", complete" : "");
+}
+
+// The copy loop one byte at a time, as the tool is defined.
+Outcome byteAtATime(PageRange range, const std::string &input) {
+    Outcome o;
+    for (const char c : input) {
+        ++o.consumed;
+        if (range.curPg >= range.startPg) o.written += c;
+        range.curPg += c == '\f';
+        if ((o.complete = range.curPg > range.endPg)) break;
+    }
+    return o;
+}
+
+// cutBlock over the input cut into blocks of the given sizes, in turn.
+Outcome inBlocks(PageRange range, const std::string &input, const std::vector<std::size_t> &cuts) {
+    Outcome o;
+    const auto *bytes = reinterpret_cast<const unsigned char *>(input.data());
+    for (std::size_t at = 0, i = 0; at < input.size() && !range.complete; ++i) {
+        const std::size_t size = std::min(cuts[i % cuts.size()], input.size() - at);
+        const BlockCut cut = cutBlock(range, bytes + at, size);
+        EXPECT_LE(cut.writeBegin, cut.writeEnd);
+        EXPECT_LE(cut.writeEnd, cut.consumed);
+        EXPECT_TRUE(cut.consumed == size || range.complete);
+        o.written.append(input, at + cut.writeBegin, cut.writeEnd - cut.writeBegin);
+        o.consumed = at += cut.consumed;
+    }
+    o.complete = range.complete;
+    return o;
+}
+
+constexpr auto intMin = std::numeric_limits<std::int32_t>::min();
+constexpr auto intMax = std::numeric_limits<std::int32_t>::max();
+
+} // namespace
+
+TEST(CutBlock, EdgeCases) {
+    const struct {
+        PageRange range;
+        std::string input, written;
+        std::size_t consumed;
+        bool complete;
+    } rows[] = {
+        {{1, 1}, "P\fQ\fR", "P\f", 2, true},
+        {{2, 2}, "P\fQ\fR", "Q\f", 4, true},
+        {{2, 3}, "P\fQ\fR", "Q\fR", 5, false},
+        {{2, 9}, "P\fQ", "Q", 3, false},
+        {{3, 5}, "P\fQ", "", 3, false},
+        {{5, 2}, "P\fQ\fR\fS", "", 4, true},
+        {{2, 2}, "P\f\fQ", "\f", 3, true},
+        {{2, 2}, "\fX\f", "X\f", 3, true},
+        {{0, 0}, "PQ", "P", 1, true},
+        {{-5, -1}, "\fQ", "\f", 1, true},
+        {{2, 0}, "PQ", "", 1, true},
+        {{1, 0}, "PQ", "P", 1, true},
+        {{1, 1}, std::string("P\xff\0Q\fR", 6), std::string("P\xff\0Q\f", 5), 5, true},
+        {{7, 9}, "", "", 0, false},
+        // Page intMax ends: the count goes past the 32-bit range, and stops.
+        {{intMin, intMax, intMax - 1}, "\f\fXY", "\f\f", 2, true},
+    };
+    for (const auto &row : rows) {
+        const Outcome expected{row.written, row.consumed, row.complete};
+        SCOPED_TRACE(testing::PrintToString(row.input) + " from " +
+                     std::to_string(row.range.startPg) + " to " + std::to_string(row.range.endPg));
+        EXPECT_EQ(byteAtATime(row.range, row.input), expected);
+        for (std::size_t size = 1; size <= row.input.size(); ++size)
+            EXPECT_EQ(inBlocks(row.range, row.input, {size}), expected) << "blocks of " << size;
+    }
+}
+
+// Random inputs of every form feed density, cut at random block boundaries,
+// must give exactly what the byte-at-a-time loop gives.
+TEST(CutBlock, MatchesByteAtATimeInAnyBlocks) {
+    std::mt19937_64 random(20261208);
+    auto pick = [&](std::size_t n) {
+        return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
+    };
+    const double densities[] = {0, 0.0005, 0.02, 0.3, 0.9, 1};
+    for (int round = 0; round < 1500; ++round) {
+        const std::size_t size = pick(4) == 0 ? pick(70000) : pick(300);
+        std::bernoulli_distribution isFormFeed(densities[pick(std::size(densities))]);
+        std::string input(size, '\0');
+        for (char &c : input)
+            c = isFormFeed(random) ? '\f' : static_cast<char>(random());
+        const auto pages = static_cast<std::int32_t>(std::count(input.begin(), input.end(), '\f'));
+        const std::int32_t near[] = {intMin,    -1,    0,         1,         2,
+                                     pages / 2, pages, pages + 1, pages + 2, intMax};
+        auto pickPage = [&] {
+            return pick(2) ? near[pick(std::size(near))]
+                           : static_cast<std::int32_t>(pick(static_cast<std::size_t>(pages) + 3));
+        };
+        const PageRange range{pickPage(), pickPage()};
+        std::vector<std::size_t> cuts(1 + pick(8));
+        for (auto &cut : cuts)
+            cut = 1 + (pick(3) == 0 ? pick(4) : pick(size + 1));
+        ASSERT_EQ(inBlocks(range, input, cuts), byteAtATime(range, input))
+            << "round " << round << ", pages " << range.startPg << " to " << range.endPg;
+    }
+}
