@@ -89,22 +89,31 @@ std::size_t countFormFeeds(const unsigned char *data, std::size_t size) {
 #endif
 }
 
-std::size_t findFormFeed(const unsigned char *data, std::size_t size, std::size_t n) {
-    // Count whole chunks until the one holding the nth form feed, so that a
-    // block dense with form feeds is not searched one hit at a time.
+std::size_t passFormFeeds(const unsigned char *data, std::size_t size, std::size_t &n) {
+    // Count, rather than search, every chunk before the one that holds the
+    // nth form feed: a block dense with form feeds is never searched one hit
+    // at a time, and only that one chunk is read twice.
     constexpr std::size_t chunk = 4096;
-    std::size_t offset = 0;
-    while (size - offset > chunk) {
-        const std::size_t inChunk = countFormFeeds(data + offset, chunk);
-        if (inChunk >= n) break;
-        n -= inChunk;
-        offset += chunk;
+    if (n == 0)
+        return 0;
+    for (std::size_t at = 0; at < size;) {
+        if (n > size - at) {
+            n -= countFormFeeds(data + at, size - at);
+            return size;
+        }
+        const std::size_t end = at + std::min(chunk, size - at);
+        const std::size_t inChunk = countFormFeeds(data + at, end - at);
+        if (inChunk < n) {
+            n -= inChunk;
+            at = end;
+            continue;
+        }
+        // The nth form feed is in this chunk, so every search finds one.
+        for (;;) {
+            const void *hit = std::memchr(data + at, formFeed, end - at);
+            at = static_cast<std::size_t>(static_cast<const unsigned char *>(hit) - data) + 1;
+            if (--n == 0) return at;
+        }
     }
-    for (;;) {
-        const void *hit = std::memchr(data + offset, formFeed, size - offset);
-        if (hit == nullptr) return size;
-        offset = static_cast<std::size_t>(static_cast<const unsigned char *>(hit) - data);
-        if (--n == 0) return offset;
-        ++offset;
-    }
+    return size;
 }

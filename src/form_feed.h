@@ -8,6 +8,7 @@ inline constexpr unsigned char formFeed = 12;
 // How many form feeds data[0, size) holds.
 std::size_t countFormFeeds(const unsigned char *data, std::size_t size);
 
-// Index of the nth form feed (n >= 1) in data[0, size), or size when the
-// block holds fewer than n.
-std::size_t findFormFeed(const unsigned char *data, std::size_t size, std::size_t n);
+// Passes up to n form feeds from the start of data[0, size): returns the
+// index just after the nth, or size when there are fewer. n is left as the
+// number of form feeds still to pass.
+std::size_t passFormFeeds(const unsigned char *data, std::size_t size, std::size_t &n);

@@ -4,19 +4,18 @@
 
 namespace {
 
-// Moves past the nth form feed from data[0] when it lies before limit:
-// returns the index just after it, or limit after counting what was there.
-std::size_t passFormFeeds(PageRange &range, const unsigned char *data, std::size_t limit,
-                          std::int64_t n) {
-    const std::size_t at = static_cast<std::uint64_t>(n) > limit
-                               ? limit
-                               : findFormFeed(data, limit, static_cast<std::size_t>(n));
-    if (at == limit) {
-        range.curPg += static_cast<std::int64_t>(countFormFeeds(data, limit));
-        return limit;
-    }
-    range.curPg += n;
-    return at + 1;
+// Moves the range past the next n form feeds of data[0, size) when they lie
+// there: returns the index just after the nth, or size after counting the
+// form feeds the block holds.
+std::size_t passPages(PageRange &range, const unsigned char *data, std::size_t size,
+                      std::int64_t n) {
+    // More form feeds than bytes cannot be there; the cap keeps n in range.
+    std::size_t left =
+        static_cast<std::uint64_t>(n) > size ? size + 1 : static_cast<std::size_t>(n);
+    const std::size_t wanted = left;
+    const std::size_t at = passFormFeeds(data, size, left);
+    range.curPg += static_cast<std::int64_t>(wanted - left);
+    return at;
 }
 
 } // namespace
@@ -41,7 +40,7 @@ BlockCut cutBlock(PageRange &range, const unsigned char *block, std::size_t size
     if (toStart > 0) {
         // A start beyond the end selects nothing; reading still stops at the end.
         const bool startFirst = toStart < toEnd;
-        at = passFormFeeds(range, block, size, startFirst ? toStart : toEnd);
+        at = passPages(range, block, size, startFirst ? toStart : toEnd);
         if (range.curPg > range.endPg) {
             range.complete = true;
             cut.consumed = at;
@@ -54,7 +53,7 @@ BlockCut cutBlock(PageRange &range, const unsigned char *block, std::size_t size
     }
 
     cut.writeBegin = at;
-    cut.writeEnd = at + passFormFeeds(range, block + at, size - at, range.endPg - range.curPg + 1);
+    cut.writeEnd = at + passPages(range, block + at, size - at, range.endPg - range.curPg + 1);
     range.complete = range.curPg > range.endPg;
     cut.consumed = cut.writeEnd;
     return cut;
