@@ -1,0 +1,26 @@
+#!/bin/sh
+# Installs pagerange from a build tree, makes its Debian package and unpacks
+# it into a scratch root; in both places the program must run on the sample
+# and the man page must render without a warning.
+# usage: install.sh BUILD_DIR SOURCE_DIR
+set -eu
+build=$1 source=$2
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+check() { # PREFIX: the installed program and man page work
+    "$1/bin/pagerange" 2 2 < "$source/examples/report.txt" | grep -q 'page 2'
+    test -z "$(groff -man -ww -z "$1/share/man/man1/pagerange.1" 2>&1)"
+}
+
+test -z "$(groff -man -ww -z "$source/doc/pagerange.1" 2>&1)"
+
+cmake --install "$build" --prefix "$scratch/prefix" > /dev/null
+check "$scratch/prefix"
+
+(cd "$build" && cpack -G DEB -B "$scratch/package" > /dev/null)
+deb=$(ls "$scratch"/package/pagerange_*.deb)
+dpkg-deb --field "$deb" Version Maintainer Description Depends
+dpkg-deb --field "$deb" Depends | grep -q libc6
+dpkg -x "$deb" "$scratch/root"
+check "$scratch/root/usr"
