@@ -94,8 +94,7 @@ std::size_t passFormFeeds(const unsigned char *data, std::size_t size, std::size
     // nth form feed: a block dense with form feeds is never searched one hit
     // at a time, and only that one chunk is read twice.
     constexpr std::size_t chunk = 4096;
-    if (n == 0)
-        return 0;
+    if (n == 0) return 0;
     for (std::size_t at = 0; at < size;) {
         if (n > size - at) {
             n -= countFormFeeds(data + at, size - at);
