@@ -1,56 +1,12 @@
-#include "page_range.h"
+#include "page_model.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <random>
-#include <string>
-#include <vector>
 
 namespace {
-
-struct Outcome {
-    std::string written;
-    std::size_t consumed = 0;
-    bool complete = false;
-    bool operator==(const Outcome &) const = default;
-};
-
-std::ostream &operator<<(std::ostream &out, const Outcome &o) {
-    return out << "written " << testing::PrintToString(o.written) << ", consumed " << o.consumed
-               << (o.complete ? ", complete" : "");
-}
-
-// The copy loop one byte at a time, as the tool is defined.
-Outcome byteAtATime(PageRange range, const std::string &input) {
-    Outcome o;
-    for (const char c : input) {
-        ++o.consumed;
-        if (range.curPg >= range.startPg) o.written += c;
-        range.curPg += c == '\f';
-        if ((o.complete = range.curPg > range.endPg)) break;
-    }
-    return o;
-}
-
-// cutBlock over the input cut into blocks of the given sizes, in turn.
-Outcome inBlocks(PageRange range, const std::string &input, const std::vector<std::size_t> &cuts) {
-    Outcome o;
-    const auto *bytes = reinterpret_cast<const unsigned char *>(input.data());
-    for (std::size_t at = 0, i = 0; at < input.size() && !range.complete; ++i) {
-        const std::size_t size = std::min(cuts[i % cuts.size()], input.size() - at);
-        const BlockCut cut = cutBlock(range, bytes + at, size);
-        EXPECT_LE(cut.writeBegin, cut.writeEnd);
-        EXPECT_LE(cut.writeEnd, cut.consumed);
-        EXPECT_TRUE(cut.consumed == size || range.complete);
-        o.written.append(input, at + cut.writeBegin, cut.writeEnd - cut.writeBegin);
-        o.consumed = at += cut.consumed;
-    }
-    o.complete = range.complete;
-    return o;
-}
 
 constexpr auto intMin = std::numeric_limits<std::int32_t>::min();
 constexpr auto intMax = std::numeric_limits<std::int32_t>::max();
