@@ -1,33 +1,38 @@
 #!/usr/bin/env python3
 """Runs pagerange end to end, one table row per case.
 
-usage: e2e.py PROGRAM
+usage: e2e.py PROGRAM --block BYTES [--shim LIBRARY] [--wine] [--slow]
 
-A row gives the arguments, the input, the expected standard output (bytes,
-or just its length for a huge stream), exit status and standard error, how
+A row gives the arguments, the input, the expected standard output (or
+just its length, for a stream too large to keep), status and message, how
 standard input and output are set up, and what a later reader of the input
-file finds. A row whose input is "both" runs once with the input in a file
-and once through a pipe.
+file finds. A row whose input is "both" runs from a file and through a
+pipe. With --shim, every plain row runs again with short writes and with
+interrupted calls, and must give the same result. With --wine, PROGRAM is
+the Windows program and only rows that mean the same there run.
 """
+import argparse
+import fcntl
+import itertools
 import os
 import signal
 import subprocess
 import sys
 import tempfile
 import threading
+import time
 from typing import NamedTuple
 
 FF = b"\f"
+MIB = 1 << 20
 USAGE = "Usage: {prog} [startPg] [endPg] <input >output\n"
+WRITE_ERROR = "{prog}: write error: %s\n"
+READ_ERROR = "{prog}: read error: %s\n"
 
 
 def stream(chunk, times, tail=b""):
     """An input made of one chunk repeated, too large to hold in memory."""
-    def chunks():
-        for _ in range(times):
-            yield chunk
-        yield tail
-    return chunks
+    return lambda: itertools.chain(itertools.repeat(chunk, times), [tail])
 
 
 class Case(NamedTuple):
@@ -39,55 +44,84 @@ class Case(NamedTuple):
     stdin: str = "both"  # both, file, pipe, held (a pipe left open), dir, closed
     stdout: str = "pipe"  # pipe, full, closed, gone, gone-ignored (SIGPIPE ignored)
     rest: bytes = None  # what is left to read in the input file afterwards
+    fault: str = ""  # the fault shim's mode
+    nonblock: bool = False  # standard input and output inherited non-blocking, read slowly
+    slow: bool = False  # run only with --slow
+    only: str = ""  # posix or windows, when the row means something on one only
 
 
-PQR = b"P" + FF + b"Q" + FF + b"R"
-CASES = [
-    # Usage: nothing is read, nothing is written.
-    Case([], PQR, b"", 255, USAGE, rest=PQR),
-    Case(["1"], PQR, b"", 255, USAGE, rest=PQR),
-    Case(["1", "2", "3"], PQR, b"", 255, USAGE, rest=PQR),
-    # Pages and ranges; rest shows that no byte past the range was taken.
-    Case(["1", "1"], PQR, b"P\f", rest=b"Q\fR"),
-    Case(["2", "2"], PQR, b"Q\f", rest=b"R"),
-    Case(["2", "3"], PQR, b"Q\fR", rest=b""),
-    Case(["2", "9"], b"P\fQ", b"Q"),
-    Case(["3", "5"], b"P\fQ", b""),
-    Case(["5", "2"], PQR + b"\fS", b"", rest=b"R\fS"),
-    Case(["2", "2"], b"P\f\fQ", b"\f", rest=b"Q"),
-    Case(["2", "2"], b"\fX\f", b"X\f", rest=b""),
-    Case(["0", "0"], b"PQ", b"P", rest=b"Q"),
-    Case(["x", ""], b"PQ", b"P", rest=b"Q"),
-    Case(["2", "0"], b"PQ", b"", rest=b"Q"),
-    Case(["1", "0"], b"PQ", b"P", rest=b"Q"),
-    Case(["1", "1"], b"P\xff\0\r\n\x1a\fQ", b"P\xff\0\r\n\x1a\f", rest=b"Q"),
-    Case(["1", "9"], b"", b""),
-    Case([" 2", "2"], PQR, b"Q\f"),
-    Case(["+2", "2"], PQR, b"Q\f"),
-    Case(["2abc", "2"], PQR, b"Q\f"),
-    Case(["-7", "4294967298"], PQR, b"P\fQ\f", rest=b"R"),
-    # 2^31 - 1 form feeds: the page count must not wrap before passing endPg.
-    Case(["-2147483648", "2147483647"], stream(FF * 2**20, 2**11 - 1, FF * (2**20 - 1) + b"XY"),
-         2**31 - 1, stdin="pipe"),
-    # The input keeps coming, but the range is complete: exit now.
-    Case(["1", "1"], PQR, b"P\f", stdin="held"),
-    # Failures are reported once, after what was selected has been written.
-    Case(["1", "2"], PQR, b"", 1, "{prog}: write error: No space left on device\n", stdout="full"),
-    Case(["3", "4"], b"P\fQ", b"", stdout="full"),
-    Case(["1", "2"], PQR, b"", 1, "{prog}: write error: Bad file descriptor\n", stdout="closed"),
-    Case(["1", "2"], PQR, b"", -signal.SIGPIPE, stdout="gone"),
-    Case(["1", "2"], PQR, b"", 1, "{prog}: write error: Broken pipe\n", stdout="gone-ignored"),
-    Case(["1", "2"], b"", b"", 1, "{prog}: read error: Is a directory\n", stdin="dir"),
-    Case(["1", "2"], b"", b"", 1, "{prog}: read error: Bad file descriptor\n", stdin="closed"),
-]
+def cases(block):
+    pqr = b"P" + FF + b"Q" + FF + b"R"
+    text = bytes(range(13, 256)) * (3 * MIB // 243)  # no form feed
+    rows = [
+        # Usage: nothing is read, nothing is written.
+        Case([], pqr, b"", 255, USAGE, rest=pqr),
+        Case(["1"], pqr, b"", 255, USAGE, rest=pqr),
+        Case(["1", "2", "3"], pqr, b"", 255, USAGE, rest=pqr),
+        # Pages and ranges; rest shows that no byte past the range was taken.
+        Case(["1", "1"], pqr, b"P\f", rest=b"Q\fR"),
+        Case(["2", "2"], pqr, b"Q\f", rest=b"R"),
+        Case(["2", "3"], pqr, b"Q\fR", rest=b""),
+        Case(["2", "9"], b"P\fQ", b"Q"),
+        Case(["3", "5"], b"P\fQ", b""),
+        Case(["5", "2"], pqr + b"\fS", b"", rest=b"R\fS"),
+        Case(["2", "2"], b"P\f\fQ", b"\f", rest=b"Q"),
+        Case(["2", "2"], b"\fX\f", b"X\f", rest=b""),
+        Case(["0", "0"], b"PQ", b"P", rest=b"Q"),
+        Case(["x", ""], b"PQ", b"P", rest=b"Q"),
+        Case(["2", "0"], b"PQ", b"", rest=b"Q"),
+        Case(["1", "0"], b"PQ", b"P", rest=b"Q"),
+        Case(["1", "9"], b"", b""),
+        Case([" 2", "2"], pqr, b"Q\f"),
+        Case(["+2", "2"], pqr, b"Q\f"),
+        Case(["2abc", "2"], pqr, b"Q\f"),
+        Case(["-7", "4294967298"], pqr, b"P\fQ\f", rest=b"R"),
+        Case(["1", "1"], b"P\xff\0\r\n\x1a\fQ", b"P\xff\0\r\n\x1a\f", rest=b"Q", only="posix"),
+        # 2^31 - 1 form feeds: the page count must not wrap before passing endPg.
+        Case(["-2147483648", "2147483647"], stream(FF * MIB, 2**11 - 1, FF * (MIB - 1) + b"XY"),
+             2**31 - 1, stdin="pipe"),
+        # The input keeps coming, but the range is complete: exit now.
+        Case(["1", "1"], pqr, b"P\f", stdin="held"),
+        # Failures are reported once, after what was selected has been written.
+        Case(["1", "2"], pqr, b"", 1, WRITE_ERROR % "No space left on device", stdout="full"),
+        Case(["3", "4"], b"P\fQ", b"", stdout="full"),
+        Case(["1", "2"], pqr, b"", 1, WRITE_ERROR % "Bad file descriptor", stdout="closed"),
+        Case(["1", "2"], pqr, b"", -signal.SIGPIPE, stdout="gone"),
+        Case(["1", "2"], pqr, b"", 1, WRITE_ERROR % "Broken pipe", stdout="gone-ignored"),
+        Case(["1", "2"], b"", b"", 1, READ_ERROR % "Is a directory", stdin="dir"),
+        Case(["1", "2"], b"", b"", 1, READ_ERROR % "Bad file descriptor", stdin="closed"),
+        Case(["1", "9"], text, text[: 2 * block], 1, WRITE_ERROR % "No space left on device",
+             stdin="file", fault="enospc"),
+        Case(["1", "9"], text, text[: 2 * block], 1, READ_ERROR % "Input/output error",
+             stdin="file", fault="eio"),
+        # Descriptors the caller left non-blocking are waited on, not failed.
+        Case(["1", "9"], text, text, stdin="pipe", nonblock=True),
+        # A long stream through a pipe, in constant memory.
+        Case(["1", "2147483647"], stream(b"x" * MIB, 5 * 1024), 5 << 30, stdin="pipe", slow=True),
+    ]
+    # Form feeds on the last byte of a block, the first of the next, or both.
+    for first, second in [(block - 1, block), (block, 2 * block - 1), (block - 2, block + 1)]:
+        data = b"a" * first + FF + b"b" * (second - first - 1) + FF + b"c" * 7
+        one, two = data[: first + 1], data[first + 1 : second + 1]
+        rows += [
+            Case(["1", "1"], data, one, stdin="file", rest=data[first + 1 :]),
+            Case(["2", "2"], data, two, stdin="file", rest=b"c" * 7),
+            Case(["2", "3"], data, data[first + 1 :], stdin="file"),
+        ]
+    return rows
 
 
 def chunks_of(case):
     return case.input() if callable(case.input) else [case.input]
 
 
-def run(prog, case, stdin_kind, scratch):
-    """Runs one case; returns (output or its length, status, message, rest)."""
+def posix_only(case):
+    return (case.only == "posix" or case.stdin in ("dir", "closed") or case.stdout != "pipe"
+            or case.fault or case.nonblock)
+
+
+def run(command, case, stdin_kind, scratch, env):
+    """Runs one case; returns (output or its length, status, message, rest, memory growth)."""
     closing = []  # descriptors the child closes before it starts
     handed = []  # descriptors the child inherits and we no longer need
     stdin = subprocess.PIPE
@@ -119,17 +153,25 @@ def run(prog, case, stdin_kind, scratch):
             signal.signal(signal.SIGPIPE, signal.SIG_IGN)
         for fd in closing:
             os.close(fd)
+        for fd in (0, 1) if case.nonblock else ():
+            fcntl.fcntl(fd, fcntl.F_SETFL, fcntl.fcntl(fd, fcntl.F_GETFL) | os.O_NONBLOCK)
 
-    proc = subprocess.Popen([prog] + case.args, stdin=stdin, stdout=stdout,
-                            stderr=subprocess.PIPE, preexec_fn=setup)
+    env = dict(env, FAULT_SHIM=case.fault) if case.fault else env
+    proc = subprocess.Popen(command + case.args, stdin=stdin, stdout=stdout,
+                            stderr=subprocess.PIPE, preexec_fn=setup, env=env)
     for fd in handed:
         os.close(fd)
+
+    # Non-blocking rows go slowly enough that the pipes run dry and fill up.
+    pace, piece = (0.001, 65536) if case.nonblock else (0, MIB)
 
     def feed():
         try:
             for chunk in chunks_of(case):
-                proc.stdin.write(chunk)
-            proc.stdin.flush()
+                for at in range(0, len(chunk), piece):
+                    proc.stdin.write(memoryview(chunk)[at : at + piece])
+                    proc.stdin.flush()
+                    time.sleep(pace)
             if stdin_kind != "held":
                 proc.stdin.close()
         except BrokenPipeError:
@@ -142,13 +184,15 @@ def run(prog, case, stdin_kind, scratch):
     err_reader = threading.Thread(target=lambda: message.append(proc.stderr.read()))
     err_reader.start()
 
-    output, length = bytearray(), 0
-    if proc.stdout:
-        while chunk := proc.stdout.read1(1 << 20):
-            length += len(chunk)
-            if len(output) < (1 << 20):
-                output += chunk
-    status = proc.wait(timeout=120)
+    output, length, memory = bytearray(), 0, []
+    while proc.stdout and (chunk := proc.stdout.read1(piece)):
+        length += len(chunk)
+        if not isinstance(case.output, int):
+            output += chunk
+        if length % (256 * MIB) < len(chunk):
+            memory.append(resident_peak(proc.pid))
+        time.sleep(pace)
+    status = proc.wait(timeout=300)
     err_reader.join()
     if proc.stdin:
         proc.stdin.close() if stdin_kind == "held" else feeder.join()
@@ -156,29 +200,60 @@ def run(prog, case, stdin_kind, scratch):
     rest = None
     if stdin_kind == "file":
         rest = b""
-        while chunk := os.read(stdin, 1 << 20):
+        while chunk := os.read(stdin, MIB):
             rest += chunk
         os.close(stdin)
     got = length if isinstance(case.output, int) else bytes(output)
-    return got, status, message[0].decode(errors="replace"), rest
+    growth = max(memory[-1] - memory[0], 0) if len(memory) > 1 else 0
+    return got, status, message[0].decode(errors="replace"), rest, growth
+
+
+def resident_peak(pid):
+    """The process's own peak resident memory in KiB, 0 once it has gone."""
+    try:
+        with open(f"/proc/{pid}/status") as f:
+            return next(int(l.split()[1]) for l in f if l.startswith("VmHWM:"))
+    except (OSError, StopIteration):
+        return 0
 
 
 def main():
-    prog = sys.argv[1]
+    parser = argparse.ArgumentParser()
+    parser.add_argument("program")
+    parser.add_argument("--block", type=int, required=True)
+    parser.add_argument("--shim")
+    parser.add_argument("--wine", action="store_true")
+    parser.add_argument("--slow", action="store_true")
+    options = parser.parse_args()
+    command, env = [options.program], dict(os.environ)
+    if options.wine:
+        command = ["wine", options.program]
+    if options.shim:
+        # The sanitizer runtime wants to be loaded first; the shim must be.
+        env.update(LD_PRELOAD=options.shim, ASAN_OPTIONS="verify_asan_link_order=0")
+
+    rows = [c for c in cases(options.block) if (options.slow or not c.slow)
+            and (not posix_only(c) if options.wine else c.only != "windows")]
+    if not options.shim:
+        rows = [c for c in rows if not c.fault]
+    else:
+        plain = [c for c in rows if not (c.fault or c.slow or posix_only(c))]
+        rows += [c._replace(fault=f) for f in ("short", "eintr") for c in plain]
+
     failures = passes = 0
     with tempfile.TemporaryDirectory() as scratch:
-        for case in CASES:
-            kinds = ["file", "pipe"] if case.stdin == "both" else [case.stdin]
-            for kind in kinds:
-                expected_rest = case.rest if kind == "file" else None
-                expected = (case.output, case.status, case.message.format(prog=prog), expected_rest)
-                got = run(prog, case, kind, scratch)
-                got = got[:3] + (got[3] if expected_rest is not None else None,)
+        for case in rows:
+            for kind in ["file", "pipe"] if case.stdin == "both" else [case.stdin]:
+                check_rest = case.rest is not None and kind == "file" and not options.wine
+                expected = (case.output, case.status, case.message.format(prog=options.program),
+                            case.rest if check_rest else None, 0)
+                got = run(command, case, kind, scratch, env)
+                got = got[:3] + (got[3] if check_rest else None, 0 if got[4] < 1024 else got[4])
                 if got == expected:
                     passes += 1
                     continue
                 failures += 1
-                print(f"FAIL {case.args} stdin={kind} stdout={case.stdout}\n"
+                print(f"FAIL {case.args} stdin={kind} stdout={case.stdout} fault={case.fault}\n"
                       f"  expected {expected!r:.300}\n  got      {got!r:.300}")
     print(f"{passes} passed, {failures} failed")
     return 1 if failures else 0

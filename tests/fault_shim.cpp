@@ -1,0 +1,48 @@
+// Preloaded into pagerange by the end-to-end tests to make standard input
+// and output misbehave the way real descriptors can. FAULT_SHIM chooses:
+//   short   the first 1000 writes take one byte each
+//   eintr   every other read and write is interrupted before moving a byte
+//   enospc  the third write finds the disk full
+//   eio     the third read fails
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <sys/syscall.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+namespace {
+
+std::atomic<long> reads, writes;
+
+const char *chosen() {
+    static const char *const mode = std::getenv("FAULT_SHIM");
+    return mode == nullptr ? "" : mode;
+}
+
+bool mode(const char *name) {
+    return std::strcmp(chosen(), name) == 0;
+}
+
+ssize_t failWith(int error) {
+    errno = error;
+    return -1;
+}
+
+} // namespace
+
+extern "C" ssize_t read(int fd, void *buffer, size_t size) {
+    const long call = fd == 0 ? ++reads : 0;
+    if (mode("eintr") && call % 2 == 1) return failWith(EINTR);
+    if (mode("eio") && call == 3) return failWith(EIO);
+    return syscall(SYS_read, fd, buffer, size);
+}
+
+extern "C" ssize_t write(int fd, const void *data, size_t size) {
+    const long call = fd == 1 ? ++writes : 0;
+    if (mode("eintr") && call % 2 == 1) return failWith(EINTR);
+    if (mode("enospc") && call == 3) return failWith(ENOSPC);
+    if (mode("short") && call > 0 && call <= 1000 && size > 1) size = 1;
+    return syscall(SYS_write, fd, data, size);
+}
