@@ -7,7 +7,7 @@
 #include <immintrin.h>
 #define PAGERANGE_SSE2 1
 #endif
-#if PAGERANGE_SSE2 && defined(__GNUC__) && defined(__x86_64__)
+#if defined(PAGERANGE_SSE2) && defined(__GNUC__) && defined(__x86_64__)
 #define PAGERANGE_AVX2 1
 #endif
 
@@ -20,7 +20,7 @@ std::size_t countTail(const unsigned char *data, std::size_t size) {
     return count;
 }
 
-#if PAGERANGE_SSE2
+#ifdef PAGERANGE_SSE2
 // Each compare gives -1 per form feed; subtracting it counts in byte lanes,
 // which hold at most 255 before the lanes are summed with SAD.
 std::size_t countSse2(const unsigned char *data, std::size_t size) {
@@ -43,7 +43,7 @@ std::size_t countSse2(const unsigned char *data, std::size_t size) {
 }
 #endif
 
-#if PAGERANGE_AVX2
+#ifdef PAGERANGE_AVX2
 // The same with 32-byte lanes, two loads a round to keep both load ports busy.
 __attribute__((target("avx2"))) std::size_t countAvx2(const unsigned char *data, std::size_t size) {
     const __m256i ff = _mm256_set1_epi8(static_cast<char>(formFeed));
@@ -79,10 +79,10 @@ const bool haveAvx2 = [] {
 } // namespace
 
 std::size_t countFormFeeds(const unsigned char *data, std::size_t size) {
-#if PAGERANGE_AVX2
+#ifdef PAGERANGE_AVX2
     if (haveAvx2) return countAvx2(data, size);
 #endif
-#if PAGERANGE_SSE2
+#ifdef PAGERANGE_SSE2
     return countSse2(data, size);
 #else
     return countTail(data, size);

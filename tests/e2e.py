@@ -77,6 +77,14 @@ def cases(block):
         Case(["2abc", "2"], pqr, b"Q\f"),
         Case(["-7", "4294967298"], pqr, b"P\fQ\f", rest=b"R"),
         Case(["1", "1"], b"P\xff\0\r\n\x1a\fQ", b"P\xff\0\r\n\x1a\f", rest=b"Q", only="posix"),
+        # Windows text mode: CR LF reads as LF, LF writes as CR LF, Ctrl-Z ends the input.
+        Case(["1", "1"], b"P\xff\0\r\n\x1a\fQ", b"P\xff\0\r\n", only="windows"),
+        Case(["1", "1"], b"a\nb\fc", b"a\r\nb\f", only="windows"),
+        Case(["1", "1"], b"a\r\nb\fc", b"a\r\nb\f", only="windows"),
+        Case(["1", "1"], b"a\rb\r\fc", b"a\rb\r\f", only="windows"),
+        Case(["2", "2"], b"x\f" + b"line\r\n" * 100000 + b"\fz", b"line\r\n" * 100000 + b"\f",
+             only="windows"),
+        Case(["1", "2"], pqr, b"", 1, stdout="gone", only="windows"),
         # 2^31 - 1 form feeds: the page count must not wrap before passing endPg.
         Case(["-2147483648", "2147483647"], stream(FF * MIB, 2**11 - 1, FF * (MIB - 1) + b"XY"),
              2**31 - 1, stdin="pipe"),
@@ -115,9 +123,18 @@ def chunks_of(case):
     return case.input() if callable(case.input) else [case.input]
 
 
-def posix_only(case):
-    return (case.only == "posix" or case.stdin in ("dir", "closed") or case.stdout != "pipe"
-            or case.fault or case.nonblock)
+def ordinary(case):
+    """Standard input and output are a plain file or pipe, with nothing injected."""
+    return (case.stdin in ("both", "file", "pipe", "held") and case.stdout == "pipe"
+            and not case.fault and not case.nonblock)
+
+
+def runs_here(case, options):
+    if case.slow and not options.slow:
+        return False
+    if case.only:
+        return case.only == ("windows" if options.wine else "posix")
+    return ordinary(case) or not options.wine
 
 
 def run(command, case, stdin_kind, scratch, env):
@@ -226,26 +243,45 @@ def main():
     parser.add_argument("--slow", action="store_true")
     options = parser.parse_args()
     command, env = [options.program], dict(os.environ)
+    prog, line_end = options.program, "\n"
     if options.wine:
+        # The Windows program sees its own path the Windows way, and
+        # writes its messages in text mode.
         command = ["wine", options.program]
+        prog, line_end = "Z:" + os.path.abspath(options.program).replace("/", "\\"), "\r\n"
     if options.shim:
         # The sanitizer runtime wants to be loaded first; the shim must be.
         env.update(LD_PRELOAD=options.shim, ASAN_OPTIONS="verify_asan_link_order=0")
 
-    rows = [c for c in cases(options.block) if (options.slow or not c.slow)
-            and (not posix_only(c) if options.wine else c.only != "windows")]
+    rows = [c for c in cases(options.block) if runs_here(c, options)]
     if not options.shim:
         rows = [c for c in rows if not c.fault]
     else:
-        plain = [c for c in rows if not (c.fault or c.slow or posix_only(c))]
+        plain = [c for c in rows if ordinary(c) and not c.slow]
         rows += [c._replace(fault=f) for f in ("short", "eintr") for c in plain]
 
+    if options.wine:
+        # Start Wine's server and services once, away from the cases' pipes:
+        # a helper that inherited them would hold them open long after the
+        # program has gone.
+        quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-p"], **quiet)
+        subprocess.run(command, **quiet)
+    try:
+        return run_all(rows, command, prog, line_end, env, options)
+    finally:
+        if options.wine:
+            subprocess.run(["wineserver", "-k"])
+
+
+def run_all(rows, command, prog, line_end, env, options):
     failures = passes = 0
     with tempfile.TemporaryDirectory() as scratch:
         for case in rows:
             for kind in ["file", "pipe"] if case.stdin == "both" else [case.stdin]:
                 check_rest = case.rest is not None and kind == "file" and not options.wine
-                expected = (case.output, case.status, case.message.format(prog=options.program),
+                message = case.message.format(prog=prog).replace("\n", line_end)
+                expected = (case.output, case.status, message,
                             case.rest if check_rest else None, 0)
                 got = run(command, case, kind, scratch, env)
                 got = got[:3] + (got[3] if check_rest else None, 0 if got[4] < 1024 else got[4])
