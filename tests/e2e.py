@@ -102,6 +102,8 @@ def cases(block):
              stdin="file", fault="enospc"),
         Case(["1", "9"], text, text[: 2 * block], 1, READ_ERROR % "Input/output error",
              stdin="file", fault="eio"),
+        Case(["1", "1"], pqr, b"P\f", 1, READ_ERROR % "Input/output error", stdin="file",
+             fault="lseek"),
         # Descriptors the caller left non-blocking are waited on, not failed.
         Case(["1", "9"], text, text, stdin="pipe", nonblock=True),
         # A long stream through a pipe, in constant memory.

@@ -4,6 +4,7 @@
 //   eintr   every other read and write is interrupted before moving a byte
 //   enospc  the third write finds the disk full
 //   eio     the third read fails
+//   lseek   giving unread input back to a file fails
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
@@ -45,4 +46,9 @@ extern "C" ssize_t write(int fd, const void *data, size_t size) {
     if (mode("enospc") && call == 3) return failWith(ENOSPC);
     if (mode("short") && call > 0 && call <= 1000 && size > 1) size = 1;
     return syscall(SYS_write, fd, data, size);
+}
+
+extern "C" off_t lseek(int fd, off_t offset, int whence) {
+    if (mode("lseek")) return failWith(EIO);
+    return syscall(SYS_lseek, fd, offset, whence);
 }
