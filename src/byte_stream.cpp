@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 
 #ifdef _WIN32
 #include <io.h>
@@ -32,6 +31,8 @@ long long writeSome(const unsigned char *data, std::size_t size) {
     return _write(outputFd, data, static_cast<unsigned>(size));
 }
 
+// The standard descriptors of a console program block; there is no waiting
+// to do.
 bool waitUntilReady(int, bool) {
     return false;
 }
