@@ -28,11 +28,9 @@ inline Outcome byteAtATime(PageRange range, const std::string &input) {
     Outcome o;
     for (const char c : input) {
         ++o.consumed;
-        if (range.curPg >= range.startPg)
-            o.written += c;
+        if (range.curPg >= range.startPg) o.written += c;
         range.curPg += c == '\f';
-        if ((o.complete = range.curPg > range.endPg))
-            break;
+        if ((o.complete = range.curPg > range.endPg)) break;
     }
     return o;
 }
