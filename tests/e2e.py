@@ -141,7 +141,8 @@ def runs_here(case, options):
 
 
 def run(command, case, stdin_kind, scratch, env):
-    """Runs one case; returns (output or its length, status, message, rest, memory growth)."""
+    """Runs one case; returns (output or its length, status, message, rest,
+    growth of peak memory in KiB when it reaches 1 MiB, else 0)."""
     closing = []  # descriptors the child closes before it starts
     handed = []  # descriptors the child inherits and we no longer need
     stdin = subprocess.PIPE
@@ -209,8 +210,8 @@ def run(command, case, stdin_kind, scratch, env):
         length += len(chunk)
         if not isinstance(case.output, int):
             output += chunk
-        if length % (256 * MIB) < len(chunk):
-            memory.append(resident_peak(proc.pid))
+        if length % (256 * MIB) < len(chunk) and (peak := resident_peak(proc.pid)):
+            memory.append(peak)
         time.sleep(pace)
     status = proc.wait(timeout=300)
     err_reader.join()
@@ -222,7 +223,8 @@ def run(command, case, stdin_kind, scratch, env):
         with os.fdopen(stdin, "rb") as f:
             rest = f.read()
     got = length if isinstance(case.output, int) else bytes(output)
-    growth = max(memory[-1] - memory[0], 0) if len(memory) > 1 else 0
+    growth = memory[-1] - memory[0] if memory else 0
+    growth = growth if growth >= 1024 else 0
     return got, status, message[0].decode(errors="replace"), rest, growth
 
 
@@ -285,7 +287,7 @@ def run_all(rows, command, prog, line_end, env, options):
                 expected = (case.output, case.status, message,
                             case.rest if check_rest else None, 0)
                 got = run(command, case, kind, scratch, env)
-                got = got[:3] + (got[3] if check_rest else None, 0 if got[4] < 1024 else got[4])
+                got = got[:3] + (got[3] if check_rest else None, got[4])
                 if got == expected:
                     passes += 1
                     continue
