@@ -1,9 +1,21 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 
 // The byte that ends a page.
 inline constexpr unsigned char formFeed = 12;
+
+// One way to count form feeds: a plain loop, or one vector instruction set.
+struct CountPath {
+    const char *name;
+    std::size_t (*count)(const unsigned char *data, std::size_t size);
+    bool (*runsHere)();
+};
+
+// Every way this build can count, slowest first. The fastest that runs on
+// this processor is chosen once, at start; the tests run them all.
+std::span<const CountPath> countPaths();
 
 // How many form feeds data[0, size) holds.
 std::size_t countFormFeeds(const unsigned char *data, std::size_t size);

@@ -1,0 +1,64 @@
+#include "form_feed.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+// Names the path in the test's listing.
+void PrintTo(const CountPath &path, std::ostream *out) {
+    *out << path.name;
+}
+
+namespace {
+
+class CountPathTest : public testing::TestWithParam<CountPath> {};
+
+std::string pathName(const testing::TestParamInfo<CountPath> &info) {
+    return info.param.name;
+}
+
+} // namespace
+
+// Every path this build has, on every processor that can run it, against a
+// plain count. The sizes sit on each side of a vector's width, of two
+// vectors, and of 255 rounds, where a byte lane would overflow; the contents
+// fill every lane, leave them empty, or put the only form feed in a tail.
+TEST_P(CountPathTest, MatchesPlainCount) {
+    const CountPath path = GetParam();
+    if (!path.runsHere()) GTEST_SKIP() << "this processor cannot run " << path.name;
+    // A round is 16, 32 or 64 bytes; 8160 and 16320 bytes are 255 rounds.
+    const std::size_t sizes[] = {0,     1,     15,    16,    17,    31,    32,   33,
+                                 63,    64,    65,    4096,  8159,  8160,  8161, 8192,
+                                 16319, 16320, 16321, 16384, 16385, 48965, 70001};
+    std::mt19937 random(12);
+    const std::vector<std::string> contents = [&] {
+        const std::size_t most = 70001;
+        std::string mixed(most, 'x');
+        for (char &c : mixed)
+            c = random() % 3 == 0 ? '\f' : static_cast<char>(random());
+        return std::vector<std::string>{std::string(most, '\f'), std::string(most, 'x'), mixed};
+    }();
+    for (const std::string &content : contents)
+        for (const std::size_t size : sizes)
+            for (const std::size_t skew : {0u, 1u}) {
+                // Skewed by a byte, so that no load is aligned.
+                std::string data = std::string(skew, 'x') + content.substr(0, size);
+                const auto *bytes = reinterpret_cast<const unsigned char *>(data.data()) + skew;
+                const auto expected =
+                    static_cast<std::size_t>(std::count(data.begin(), data.end(), '\f'));
+                EXPECT_EQ(path.count(bytes, size), expected)
+                    << size << " bytes from " << skew << " of " << content.substr(0, 8);
+                if (size == 0) continue;
+                // The same with the last byte alone a form feed, or not one.
+                std::fill(data.begin(), data.end(), 'x');
+                data.back() = '\f';
+                EXPECT_EQ(path.count(bytes, size), 1u) << "a form feed last of " << size;
+                data.back() = 'y';
+                EXPECT_EQ(path.count(bytes, size), 0u) << "none in " << size;
+            }
+}
+
+INSTANTIATE_TEST_SUITE_P(FormFeeds, CountPathTest, testing::ValuesIn(countPaths()), pathName);
