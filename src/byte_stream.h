@@ -3,7 +3,14 @@
 #include <cstddef>
 
 // The standard descriptors, read and written directly in large blocks.
-// This is the only place that knows which platform it runs on.
+// byte_stream_posix.cpp and byte_stream_windows.cpp are the only places that
+// know which platform they run on. A call that can fail returns 0 or the
+// errno code of the failure.
+
+// Looks once at what standard input and output are, before anything is
+// read: a regular file, its size and where it is read from, and whether the
+// output is that same file.
+int openStreams();
 
 // What one read gave: bytes (0 at the end of the input), or an errno code.
 struct ReadResult {
@@ -15,13 +22,12 @@ struct ReadResult {
 // while nothing at all is available.
 ReadResult readInput(unsigned char *buffer, std::size_t capacity);
 
-// Writes all of data to standard output. Returns 0, or the errno code of the
-// failure that stopped it.
-int writeOutput(const unsigned char *data, std::size_t size);
+// Writes block[begin, end) of the block last read to standard output, all of
+// it, whichever way the platform moves it fastest.
+int writeOutput(const unsigned char *block, std::size_t begin, std::size_t end);
 
 // Leaves a regular file on standard input positioned as if its last unread
-// bytes had never been read, for the next program that reads it. Returns 0,
-// or the errno code of a failed seek.
+// bytes had never been read, for the next program that reads it.
 int giveBackInput(std::size_t unread);
 
 // A write failure that ends the program quietly, the way a broken pipe ends a

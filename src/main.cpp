@@ -28,12 +28,13 @@ int fail(const char *prog, const char *what, int error) {
 // selected bytes are written before the next read, so a reader downstream
 // sees a page as soon as it has arrived.
 int copyRange(const char *prog, PageRange range) {
+    if (const int error = openStreams()) return fail(prog, "read", error);
     while (!range.complete) {
         const ReadResult got = readInput(buffer, bufferSize);
         if (got.error != 0) return fail(prog, "read", got.error);
         if (got.bytes == 0) break;
         const BlockCut cut = cutBlock(range, buffer, got.bytes);
-        if (const int error = writeOutput(buffer + cut.writeBegin, cut.writeEnd - cut.writeBegin))
+        if (const int error = writeOutput(buffer, cut.writeBegin, cut.writeEnd))
             return isQuietWriteFailure(error) ? 1 : fail(prog, "write", error);
         if (const int error = giveBackInput(got.bytes - cut.consumed))
             return fail(prog, "read", error);

@@ -2,6 +2,7 @@
 """Runs pagerange end to end, one table row per case.
 
 usage: e2e.py PROGRAM --block BYTES [--shim LIBRARY] [--wine] [--slow]
+              [--emulator COMMAND]
 
 A row gives the arguments, the input, the expected standard output (or
 just its length, for a stream too large to keep), status and message, how
@@ -10,12 +11,15 @@ file finds. A row whose stdin is "both" runs from a file and through a
 pipe; a row whose output passes 512 MiB must also keep its memory steady.
 With --shim, every ordinary row runs again with short writes and with
 interrupted calls, and must give the same result. With --wine, PROGRAM is
-the Windows program and only rows that mean the same there run.
+the Windows program and only rows that mean the same there run; with
+--emulator, PROGRAM is another architecture's, run under that command.
 """
 import argparse
 import fcntl
 import itertools
 import os
+import resource
+import shlex
 import signal
 import subprocess
 import sys
@@ -26,6 +30,9 @@ from typing import NamedTuple
 
 FF = b"\f"
 MIB = 1 << 20
+GIB = 1 << 30
+LIMIT = 100 * 1024  # the size a "limited" output file may reach
+WATCHDOG = 300  # seconds a row may take before it counts as hung
 USAGE = "Usage: {prog} [startPg] [endPg] <input >output\n"
 WRITE_ERROR = "{prog}: write error: %s\n"
 READ_ERROR = "{prog}: read error: %s\n"
@@ -36,6 +43,12 @@ def stream(chunk, times, tail=b""):
     return lambda: itertools.chain(itertools.repeat(chunk, times), [tail])
 
 
+class Sparse(NamedTuple):
+    """A file of size bytes, all zero but for the bytes placed at offsets."""
+    size: int
+    placed: dict
+
+
 class Case(NamedTuple):
     args: list
     input: object  # bytes, or a function giving the chunks of a stream
@@ -43,17 +56,22 @@ class Case(NamedTuple):
     status: int = 0
     message: str = ""
     stdin: str = "both"  # both, file, pipe, held (a pipe left open), dir, closed
-    stdout: str = "pipe"  # pipe, full, closed, gone, gone-ignored (SIGPIPE ignored)
-    rest: bytes = None  # what is left to read in the input file afterwards
+    # pipe, full, closed, gone, gone-ignored (SIGPIPE ignored), or limited: a
+    # file that may not grow past LIMIT bytes, whose content is the output
+    stdout: str = "pipe"
+    rest: object = None  # what is left to read in the input file afterwards, or its offset
     fault: str = ""  # the fault shim's mode
     nonblock: bool = False  # standard input and output inherited non-blocking, read slowly
     slow: bool = False  # run only with --slow
-    only: str = ""  # posix or windows, when the row means something on one only
+    only: str = ""  # posix or windows, when the row means something on one only; both
 
 
 def cases(block):
     pqr = b"P" + FF + b"Q" + FF + b"R"
     text = bytes(range(13, 256)) * (3 * MIB // 243)  # no form feed
+    abc = b"abc" * MIB  # no form feed, nor anything Windows translates
+    # Page ends past 2 GiB and past 4 GiB: pages 2 and 4 are 13 and 10 bytes.
+    huge = Sparse(2**32 + 100, {2**31 - 3: FF, 2**31 + 10: FF, 2**32 + 10: FF, 2**32 + 20: FF})
     rows = [
         # Usage: nothing is read, nothing is written.
         Case([], pqr, b"", 255, USAGE, rest=pqr),
@@ -92,11 +110,17 @@ def cases(block):
         # The input keeps coming, but the range is complete: exit now.
         Case(["1", "1"], pqr, b"P\f", stdin="held"),
         # Failures are reported once, after what was selected has been written.
-        Case(["1", "2"], pqr, b"", 1, WRITE_ERROR % "No space left on device", stdout="full"),
+        Case(["1", "2"], pqr, b"", 1, WRITE_ERROR % "No space left on device", stdout="full",
+             only="both"),
         Case(["3", "4"], b"P\fQ", b"", stdout="full"),
         Case(["1", "2"], pqr, b"", 1, WRITE_ERROR % "Bad file descriptor", stdout="closed"),
         Case(["1", "2"], pqr, b"", -signal.SIGPIPE, stdout="gone"),
         Case(["1", "2"], pqr, b"", 1, WRITE_ERROR % "Broken pipe", stdout="gone-ignored"),
+        # The Windows runtime has no errno for a file too large and says EINVAL.
+        Case(["1", "9"], abc, abc[:LIMIT], 1, WRITE_ERROR % "File too large", stdin="file",
+             stdout="limited", only="posix"),
+        Case(["1", "9"], abc, abc[:LIMIT], 1, WRITE_ERROR % "Invalid argument", stdin="file",
+             stdout="limited", only="windows"),
         Case(["1", "2"], b"", b"", 1, READ_ERROR % "Is a directory", stdin="dir"),
         Case(["1", "2"], b"", b"", 1, READ_ERROR % "Bad file descriptor", stdin="closed"),
         Case(["1", "9"], text, text[: 2 * block], 1, WRITE_ERROR % "No space left on device",
@@ -107,6 +131,9 @@ def cases(block):
              fault="lseek"),
         # Descriptors the caller left non-blocking are waited on, not failed.
         Case(["1", "9"], text, text, stdin="pipe", nonblock=True),
+        # The count and the offset left behind need 64 bits on every system.
+        Case(["2", "2"], huge, bytes(12) + FF, stdin="file", rest=2**31 + 11),
+        Case(["4", "4"], huge, bytes(9) + FF, stdin="file", rest=2**32 + 21),
         # A long stream through a pipe, in constant memory.
         Case(["1", "2147483647"], stream(b"x" * MIB, 5 * 1024), 5 << 30, stdin="pipe", slow=True),
     ]
@@ -136,8 +163,20 @@ def runs_here(case, options):
     if case.slow and not options.slow:
         return False
     if case.only:
-        return case.only == ("windows" if options.wine else "posix")
+        return case.only in ("both", "windows" if options.wine else "posix")
     return ordinary(case) or not options.wine
+
+
+def write_input(case, path):
+    with open(path, "wb") as f:
+        if isinstance(case.input, Sparse):
+            f.truncate(case.input.size)
+            for at, data in case.input.placed.items():
+                f.seek(at)
+                f.write(data)
+            return
+        for chunk in chunks_of(case):
+            f.write(chunk)
 
 
 def run(command, case, stdin_kind, scratch, env):
@@ -148,9 +187,7 @@ def run(command, case, stdin_kind, scratch, env):
     stdin = subprocess.PIPE
     if stdin_kind == "file":
         path = os.path.join(scratch, "input")
-        with open(path, "wb") as f:
-            for chunk in chunks_of(case):
-                f.write(chunk)
+        write_input(case, path)
         stdin = os.open(path, os.O_RDONLY)
     elif stdin_kind == "dir":
         stdin = os.open(scratch, os.O_RDONLY)
@@ -158,7 +195,7 @@ def run(command, case, stdin_kind, scratch, env):
     elif stdin_kind == "closed":
         stdin, closing = subprocess.DEVNULL, [0]
 
-    stdout = subprocess.PIPE
+    stdout, output_path = subprocess.PIPE, None
     if case.stdout == "full":
         stdout = os.open("/dev/full", os.O_WRONLY)
         handed.append(stdout)
@@ -168,10 +205,18 @@ def run(command, case, stdin_kind, scratch, env):
         reader, stdout = os.pipe()
         os.close(reader)
         handed.append(stdout)
+    elif case.stdout == "limited":
+        output_path = os.path.join(scratch, "output")
+        stdout = os.open(output_path, os.O_WRONLY | os.O_CREAT | os.O_TRUNC)
+        handed.append(stdout)
 
     def setup():
         if case.stdout == "gone-ignored":
             signal.signal(signal.SIGPIPE, signal.SIG_IGN)
+        if case.stdout == "limited":
+            # Past the limit a write fails with EFBIG, once SIGXFSZ no longer ends the program.
+            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+            resource.setrlimit(resource.RLIMIT_FSIZE, (LIMIT, LIMIT))
         for fd in closing:
             os.close(fd)
         for fd in (0, 1) if case.nonblock else ():
@@ -182,7 +227,8 @@ def run(command, case, stdin_kind, scratch, env):
                             stderr=subprocess.PIPE, preexec_fn=setup, env=env)
     for fd in handed:
         os.close(fd)
-
+    watchdog = threading.Timer(WATCHDOG, proc.kill)
+    watchdog.start()
     # Non-blocking rows go slowly enough that the pipes run dry and fill up.
     pace, piece = (0.001, 65536) if case.nonblock else (0, MIB)
 
@@ -213,7 +259,8 @@ def run(command, case, stdin_kind, scratch, env):
         if length % (256 * MIB) < len(chunk) and (peak := resident_peak(proc.pid)):
             memory.append(peak)
         time.sleep(pace)
-    status = proc.wait(timeout=300)
+    status = proc.wait()
+    watchdog.cancel()
     err_reader.join()
     if proc.stdin:
         proc.stdin.close() if stdin_kind == "held" else feeder.join()
@@ -221,7 +268,10 @@ def run(command, case, stdin_kind, scratch, env):
     rest = None
     if stdin_kind == "file":
         with os.fdopen(stdin, "rb") as f:
-            rest = f.read()
+            rest = f.tell() if isinstance(case.rest, int) else f.read()
+    if output_path:
+        with open(output_path, "rb") as f:
+            output = f.read()
     got = length if isinstance(case.output, int) else bytes(output)
     growth = memory[-1] - memory[0] if memory else 0
     growth = growth if growth >= 1024 else 0
@@ -244,8 +294,9 @@ def main():
     parser.add_argument("--shim")
     parser.add_argument("--wine", action="store_true")
     parser.add_argument("--slow", action="store_true")
+    parser.add_argument("--emulator", default="")
     options = parser.parse_args()
-    command, env = [options.program], dict(os.environ)
+    command, env = shlex.split(options.emulator) + [options.program], dict(os.environ)
     prog, line_end = options.program, "\n"
     if options.wine:
         # The Windows program sees its own path the Windows way, and
@@ -260,7 +311,7 @@ def main():
     if not options.shim:
         rows = [c for c in rows if not c.fault]
     else:
-        plain = [c for c in rows if ordinary(c) and not c.slow]
+        plain = [c for c in rows if ordinary(c) and not c.slow and not isinstance(c.input, Sparse)]
         rows += [c._replace(fault=f) for f in ("short", "eintr") for c in plain]
 
     if options.wine:

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <dlfcn.h>
 #include <sys/syscall.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -48,7 +49,15 @@ extern "C" ssize_t write(int fd, const void *data, size_t size) {
     return syscall(SYS_write, fd, data, size);
 }
 
-extern "C" off_t lseek(int fd, off_t offset, int whence) {
+// The program asks for 64-bit offsets, so it calls lseek64 where the C
+// library tells the two apart; both forward to the library's own.
+extern "C" off64_t lseek64(int fd, off64_t offset, int whence) {
     if (mode("lseek")) return failWith(EIO);
-    return syscall(SYS_lseek, fd, offset, whence);
+    static const auto next =
+        reinterpret_cast<off64_t (*)(int, off64_t, int)>(dlsym(RTLD_NEXT, "lseek64"));
+    return next(fd, offset, whence);
+}
+
+extern "C" off_t lseek(int fd, off_t offset, int whence) {
+    return static_cast<off_t>(lseek64(fd, offset, whence));
 }

@@ -1,0 +1,67 @@
+#include "byte_stream.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <io.h>
+#include <windows.h>
+
+// The runtime's text mode does the line-end and Ctrl-Z translation, so the
+// descriptors are left in the mode they start in. The standard descriptors
+// of a console program block, so there is never anything to wait for.
+
+namespace {
+
+constexpr int inputFd = 0;
+constexpr int outputFd = 1;
+
+// One call moves at most this much, which the runtime's unsigned count holds.
+constexpr std::size_t maxTransfer = std::size_t{1} << 30;
+
+// The runtime names a pipe whose reader has gone EINVAL, like many other
+// failures it has no errno for; only the Windows error itself tells them
+// apart. Wine reports the same pipe as not connected.
+bool readerHasGone() {
+    const unsigned long error = _doserrno;
+    return error == ERROR_BROKEN_PIPE || error == ERROR_NO_DATA ||
+           error == ERROR_PIPE_NOT_CONNECTED;
+}
+
+} // namespace
+
+// Text mode makes the bytes seen differ from the file offset, so there is
+// nothing about the input worth knowing in advance.
+int openStreams() {
+    return 0;
+}
+
+ReadResult readInput(unsigned char *buffer, std::size_t capacity) {
+    const int got = _read(inputFd, buffer, static_cast<unsigned>(std::min(capacity, maxTransfer)));
+    if (got < 0) return {0, errno};
+    return {static_cast<std::size_t>(got), 0};
+}
+
+int writeOutput(const unsigned char *block, std::size_t begin, std::size_t end) {
+    while (begin < end) {
+        const int put = _write(outputFd, block + begin,
+                               static_cast<unsigned>(std::min(end - begin, maxTransfer)));
+        if (put > 0) {
+            begin += static_cast<std::size_t>(put);
+        } else if (put == 0) {
+            return ENOSPC;
+        } else {
+            return readerHasGone() ? EPIPE : errno;
+        }
+    }
+    return 0;
+}
+
+// Text mode leaves no offset that matches the bytes seen to give back.
+int giveBackInput(std::size_t) {
+    return 0;
+}
+
+// A console program whose reader has gone ends quietly, as a POSIX filter
+// ends by SIGPIPE; there is no signal to do it.
+bool isQuietWriteFailure(int error) {
+    return error == EPIPE;
+}
