@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 // The standard descriptors, read and written directly in large blocks.
 // byte_stream_posix.cpp and byte_stream_windows.cpp are the only places that
@@ -26,9 +27,19 @@ ReadResult readInput(unsigned char *buffer, std::size_t capacity);
 // it, whichever way the platform moves it fastest.
 int writeOutput(const unsigned char *block, std::size_t begin, std::size_t end);
 
+// When what is left of standard input is at most `most` bytes and the
+// platform can move it to standard output without reading it, moves it
+// there; the caller knows that so few bytes cannot end the range. Moves
+// nothing when it cannot, and the next read goes on as before.
+void moveRest(std::int64_t most);
+
 // Leaves a regular file on standard input positioned as if its last unread
 // bytes had never been read, for the next program that reads it.
 int giveBackInput(std::size_t unread);
+
+// Closes standard output, so that a file system that reports a failed
+// write only then is heard.
+int closeOutput();
 
 // A write failure that ends the program quietly, the way a broken pipe ends a
 // filter by its signal on POSIX.

@@ -20,6 +20,9 @@ constexpr std::size_t maxTransfer = std::size_t{1} << 30;
 // The runtime names a pipe whose reader has gone EINVAL, like many other
 // failures it has no errno for; only the Windows error itself tells them
 // apart. Wine reports the same pipe as not connected.
+// Whether any byte has reached standard output.
+bool wroteAny = false;
+
 bool readerHasGone() {
     const unsigned long error = _doserrno;
     return error == ERROR_BROKEN_PIPE || error == ERROR_NO_DATA ||
@@ -46,6 +49,7 @@ int writeOutput(const unsigned char *block, std::size_t begin, std::size_t end) 
                                static_cast<unsigned>(std::min(end - begin, maxTransfer)));
         if (put > 0) {
             begin += static_cast<std::size_t>(put);
+            wroteAny = true;
         } else if (put == 0) {
             return ENOSPC;
         } else {
@@ -55,9 +59,20 @@ int writeOutput(const unsigned char *block, std::size_t begin, std::size_t end) 
     return 0;
 }
 
+// Text mode translates every byte it passes, so there is no moving them
+// unread.
+void moveRest(std::int64_t) {}
+
 // Text mode leaves no offset that matches the bytes seen to give back.
 int giveBackInput(std::size_t) {
     return 0;
+}
+
+int closeOutput() {
+    if (_close(outputFd) == 0) return 0;
+    // An output closed from the start is no error when nothing was written.
+    if (errno == EBADF && !wroteAny) return 0;
+    return errno;
 }
 
 // A console program whose reader has gone ends quietly, as a POSIX filter

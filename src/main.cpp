@@ -30,6 +30,7 @@ int fail(const char *prog, const char *what, int error) {
 int copyRange(const char *prog, PageRange range) {
     if (const int error = openStreams()) return fail(prog, "read", error);
     while (!range.complete) {
+        moveRest(bytesThatCannotEnd(range));
         const ReadResult got = readInput(buffer, bufferSize);
         if (got.error != 0) return fail(prog, "read", got.error);
         if (got.bytes == 0) break;
@@ -39,6 +40,7 @@ int copyRange(const char *prog, PageRange range) {
         if (const int error = giveBackInput(got.bytes - cut.consumed))
             return fail(prog, "read", error);
     }
+    if (const int error = closeOutput()) return fail(prog, "write", error);
     return 0;
 }
 

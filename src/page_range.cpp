@@ -2,6 +2,8 @@
 
 #include "form_feed.h"
 
+#include <algorithm>
+
 namespace {
 
 // Moves the range past the next n form feeds of data[0, size) when they lie
@@ -57,4 +59,10 @@ BlockCut cutBlock(PageRange &range, const unsigned char *block, std::size_t size
     range.complete = range.curPg > range.endPg;
     cut.consumed = cut.writeEnd;
     return cut;
+}
+
+std::int64_t bytesThatCannotEnd(const PageRange &range) {
+    if (range.complete || range.curPg < range.startPg) return 0;
+    // With endPg below curPg, the very next byte ends the range.
+    return std::max<std::int64_t>(range.endPg - range.curPg, 0);
 }

@@ -26,3 +26,8 @@ struct BlockCut {
 // Advances the range over the next block of input. Pure: the same answers
 // whatever sizes the input is cut into.
 BlockCut cutBlock(PageRange &range, const unsigned char *block, std::size_t size);
+
+// How many more bytes may go to the output without being counted: none
+// before the range has begun, and after that as many as could not take
+// curPg past endPg even were every one a form feed.
+std::int64_t bytesThatCannotEnd(const PageRange &range);

@@ -47,6 +47,27 @@ TEST(CutBlock, EdgeCases) {
     }
 }
 
+// Bytes the copy may pass uncounted: that many form feeds leave the range
+// open, and one more, once it has begun, completes it.
+TEST(CutBlock, BytesThatCannotEndLeaveTheRangeOpen) {
+    const PageRange rows[] = {{1, 5},    {2, 5, 2}, {2, 5, 5},
+                              {3, 5, 2}, {1, 0},    {intMin, intMax, intMax - 3}};
+    for (const PageRange &range : rows) {
+        const std::int64_t n = bytesThatCannotEnd(range);
+        SCOPED_TRACE(std::to_string(range.startPg) + " to " + std::to_string(range.endPg) + " at " +
+                     std::to_string(range.curPg));
+        const bool begun = range.curPg >= range.startPg && range.curPg <= range.endPg;
+        EXPECT_EQ(n == 0, !begun || range.curPg == range.endPg);
+        const auto formFeeds = [](std::int64_t count) {
+            return std::string(static_cast<std::size_t>(count), '\f');
+        };
+        EXPECT_FALSE(byteAtATime(range, formFeeds(n)).complete);
+        if (begun) {
+            EXPECT_TRUE(byteAtATime(range, formFeeds(n + 1)).complete);
+        }
+    }
+}
+
 // Random inputs of every form feed density, cut at random block boundaries,
 // must give exactly what the byte-at-a-time loop gives.
 TEST(CutBlock, MatchesByteAtATimeInAnyBlocks) {
