@@ -1,5 +1,6 @@
-// The plain byte-at-a-time stdio loop that pagerange replaces, built only to
-// be measured against it.
+// SPDX-License-Identifier: MIT
+// Benchmark reference: the byte-at-a-time stdio loop.
+// pagerange replaces it; it is built only to be measured against.
 
 #include <cstdio>
 #include <cstdlib>

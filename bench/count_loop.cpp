@@ -1,5 +1,6 @@
-// Counts form feeds a byte at a time, with the same reads as pagerange and
-// with the compiler's vectoriser off: the plain loop a processor without
+// SPDX-License-Identifier: MIT
+// Benchmark reference: a plain form feed count with pagerange's reads.
+// The compiler's vectoriser is off: this is the loop a processor without
 // vectors runs, built only to be measured against the vector count.
 
 #include <cstdio>

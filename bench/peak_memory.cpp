@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Benchmark helper: a command's peak resident memory.
 // Runs a command and writes its peak resident memory in KiB to a file.
 // A child's peak counts the memory it shared with its parent when forked, so
 // the benchmark starts each program from this small process rather than

@@ -1,4 +1,5 @@
-# 64-bit ARM, Debian's arm64.
+# SPDX-License-Identifier: MIT
+# Toolchain: 64-bit ARM, Debian's arm64.
 set(PAGERANGE_TRIPLE aarch64-linux-gnu)
 set(PAGERANGE_QEMU qemu-aarch64-static)
 include(${CMAKE_CURRENT_LIST_DIR}/linux-cross.cmake)

@@ -1,4 +1,7 @@
-# Cross-builds for another Debian architecture with clang, against Debian's
+# SPDX-License-Identifier: MIT
+# Toolchain for cross builds to other Linux architectures.
+#
+# Builds with clang, against Debian's
 # cross sysroot (libc6-dev-ARCH-cross, libstdc++-12-dev-ARCH-cross,
 # libgcc-12-dev-ARCH-cross and binutils-TRIPLE), and runs what it builds
 # under qemu-user (qemu-user-static). Included by one file per architecture,

@@ -1,5 +1,6 @@
-# Cross-builds the Windows console program with Debian's MinGW-w64
-# (package g++-mingw-w64-x86-64).
+# SPDX-License-Identifier: MIT
+# Toolchain: the Windows console program, cross-built with Debian's
+# MinGW-w64 (package g++-mingw-w64-x86-64).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++)

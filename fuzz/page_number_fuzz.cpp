@@ -1,6 +1,9 @@
-// Fuzzes the page number reader against a model that keeps the exact
-// value and reduces it modulo 2^32 only at the end, and against the C
-// library's atoi wherever the value fits in 32 bits.
+// SPDX-License-Identifier: MIT
+// libFuzzer target for the page number reader.
+//
+// Holds the reader against a model that keeps the exact value and reduces
+// it modulo 2^32 only at the end, and against the C library's atoi wherever
+// the value fits in 32 bits.
 
 #include "page_number.h"
 

@@ -1,7 +1,9 @@
-// Fuzzes the block logic: the first bytes choose the range and how the
-// input is cut into blocks, the rest is the input. Whatever the cuts, the
-// bytes written, the bytes consumed and the completion must be those of the
-// byte-at-a-time loop.
+// SPDX-License-Identifier: MIT
+// libFuzzer target for the block logic.
+//
+// The first bytes choose the range and how the input is cut into blocks,
+// the rest is the input. Whatever the cuts, the bytes written, the bytes
+// consumed and the completion must be those of the byte-at-a-time loop.
 
 #include "page_model.h"
 

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: MIT
+// Reading and writing the standard descriptors: what every platform provides.
+
 #pragma once
 
 #include <cstddef>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: MIT
+// The byte streams on POSIX: read, write, splice and seek on the standard descriptors.
+
 #include "byte_stream.h"
 
 #include "kernel_copy.h"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: MIT
+// The byte streams on Windows, through the C runtime's text-mode descriptors.
+
 #include "byte_stream.h"
 
 #include <algorithm>

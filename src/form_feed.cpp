@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: MIT
+// Counting and finding form feeds in a block, with vectors where the processor has them.
+
 #include "form_feed.h"
 
 #include <algorithm>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: MIT
+// Counting and finding form feeds in a block.
+
 #pragma once
 
 #include <cstddef>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: MIT
+// Moving bytes of a file to standard output inside the kernel.
+
 #pragma once
 
 #include <cstddef>

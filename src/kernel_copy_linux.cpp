@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: MIT
+// Kernel copies on Linux: splice, copy_file_range and the pipe's size.
+
 #include "kernel_copy.h"
 
 #include <cstdio>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: MIT
+// Kernel copies where the system has none, so every byte goes through the buffer.
+
 #include "kernel_copy.h"
 
 #include <cerrno>

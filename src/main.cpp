@@ -1,5 +1,5 @@
-// pagerange: copies pages startPg to endPg of standard input to standard
-// output. A form feed ends the page it belongs to.
+// SPDX-License-Identifier: MIT
+// pagerange's entry: the usage line, the page numbers, the copy and the exit status.
 
 #include "byte_stream.h"
 #include "page_number.h"

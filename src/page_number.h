@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: MIT
+// Reading a page number from the command line.
+
 #pragma once
 
 #include <cstdint>

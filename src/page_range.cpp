@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: MIT
+// The page logic: which bytes of each block to write, free of I/O.
+
 #include "page_range.h"
 
 #include "form_feed.h"

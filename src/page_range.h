@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: MIT
+// The page logic: which bytes of each block to write, free of I/O.
+
 #pragma once
 
 #include <cstddef>

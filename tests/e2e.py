@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Runs pagerange end to end, one table row per case.
 
 usage: e2e.py PROGRAM --block BYTES [--shim LIBRARY] [--wine] [--slow]
@@ -358,10 +359,14 @@ def main():
         rows += [c._replace(fault=f) for f in ("short", "eintr") for c in plain]
 
     if options.wine:
-        # Start Wine's server and services once, away from the cases' pipes:
-        # a helper that inherited them would hold them open long after the
-        # program has gone.
+        # The first start makes the prefix and leaves services running: wait
+        # until they and their server are done. Then start one server for
+        # every row, so that no row races a server starting or stopping, and
+        # its services away from the cases' pipes: a helper that inherited
+        # them would hold them open long after the program has gone.
         quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(command, **quiet)
+        subprocess.run(["wineserver", "-w"], **quiet)
         subprocess.run(["wineserver", "-p"], **quiet)
         subprocess.run(command, **quiet)
     try:

@@ -1,6 +1,9 @@
-// Preloaded into pagerange by the end-to-end tests to make standard input
-// and output misbehave the way real descriptors can. Output calls are
-// writes, splices and file copies to standard output. FAULT_SHIM chooses:
+// SPDX-License-Identifier: MIT
+// Faults for the end-to-end tests, preloaded into pagerange.
+//
+// Makes standard input and output misbehave the way real descriptors can.
+// Output calls are writes, splices and file copies to standard output.
+// FAULT_SHIM chooses:
 //   short     the first 1000 output calls move one byte each
 //   eintr     every other read and output call is interrupted before moving a byte
 //   enospc    the disk is full from the third output call on

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: MIT
+// Unit tests: every way of counting form feeds against a plain count.
+
 #include "form_feed.h"
 
 #include <gtest/gtest.h>

@@ -1,19 +1,24 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Installs pagerange from a build tree, makes its Debian package and unpacks
-# it into a scratch root; in both places the program must run on the sample
-# and the man page must render without a warning.
+# it into a scratch root; in both places the program must run on the sample,
+# the compressed man page must render without a warning, and the copyright
+# file and changelog must be there.
 # usage: install.sh BUILD_DIR SOURCE_DIR
 set -eu
 build=$1 source=$2
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
-check() { # PREFIX: the installed program and man page work
+check() { # PREFIX: the installed program and its documents
     "$1/bin/pagerange" 2 2 < "$source/examples/report.txt" | grep -q 'page 2'
-    test -z "$(groff -man -ww -z "$1/share/man/man1/pagerange.1" 2>&1)"
+    test -z "$(gzip -dc "$1/share/man/man1/pagerange.1.gz" | groff -man -ww -z 2>&1)"
+    grep -q '^License: Expat' "$1/share/doc/pagerange/copyright"
+    gzip -dc "$1/share/doc/pagerange/changelog.gz" | grep -q '^pagerange ('
 }
 
-test -z "$(groff -man -ww -z "$source/doc/pagerange.1" 2>&1)"
+# The manual's source reads as a manual in place.
+test -z "$(groff -man -ww -z "$source/doc/pagerange.1.in" 2>&1)"
 
 cmake --install "$build" --prefix "$scratch/prefix" > /dev/null
 check "$scratch/prefix"

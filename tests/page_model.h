@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: MIT
+// The copy one byte at a time, and a driver that runs the block logic in blocks.
+
 #pragma once
 
 // The copy loop one byte at a time, as pagerange is defined, and a driver

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: MIT
+// Unit tests: how page numbers are read.
+
 #include "page_number.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: MIT
+// Unit tests: the block logic against the byte-at-a-time copy.
+
 #include "page_model.h"
 
 #include <gtest/gtest.h>

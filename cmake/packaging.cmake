@@ -1,0 +1,87 @@
+# SPDX-License-Identifier: MIT
+# What pagerange installs, and its packages: a Debian package, a Windows zip
+# and a source tarball, all made by CPack.
+
+include(GNUInstallDirs)
+set(PAGERANGE_MAINTAINER "pagerange maintainers <maintainers@users.noreply.c-seed-e442c8ae.example>"
+    CACHE STRING "Name and address of the package's maintainer")
+configure_file(doc/pagerange.1.in pagerange.1 @ONLY)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS LICENSE README.md)
+file(READ LICENSE licence)
+
+if(PAGERANGE_FOR_WINDOWS)
+  # A Windows user unpacks the zip and reads its text files in Notepad: CR LF.
+  function(write_crlf name text)
+    string(REPLACE "\n" "\r\n" text "${text}")
+    file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/${name} "${text}")
+  endfunction()
+  write_crlf(LICENSE.txt "${licence}")
+  file(READ README.md readme)
+  write_crlf(README.txt "${readme}")
+  install(TARGETS pagerange RUNTIME DESTINATION .)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/LICENSE.txt ${CMAKE_CURRENT_BINARY_DIR}/README.txt
+          DESTINATION .)
+  find_program(PAGERANGE_GROFF groff)
+  if(PAGERANGE_GROFF)
+    # The manual as plain text, without the overstrikes a terminal would bold.
+    execute_process(COMMAND ${PAGERANGE_GROFF} -man -Tascii -P-cbou
+                    INPUT_FILE ${CMAKE_CURRENT_BINARY_DIR}/pagerange.1
+                    OUTPUT_VARIABLE manual COMMAND_ERROR_IS_FATAL ANY)
+    write_crlf(pagerange.txt "${manual}")
+    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/pagerange.txt DESTINATION .)
+  else()
+    message(WARNING "groff not found: the zip will hold no manual")
+  endif()
+  set(CPACK_GENERATOR ZIP)
+else()
+  install(TARGETS pagerange RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  # Debian's machine-readable copyright file, around the licence itself.
+  string(REGEX REPLACE "\n\n" "\n.\n" licence "${licence}")
+  string(REGEX REPLACE "\n([^\n])" "\n \\1" licence "${licence}")
+  string(REGEX REPLACE "\n\\.\n" "\n .\n" licence "${licence}")
+  file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/copyright
+       "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"
+       "Upstream-Name: pagerange\n\n"
+       "Files: *\nCopyright: 2026 the pagerange developers\nLicense: Expat\n ${licence}")
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  # The manual and the changelog compressed as Debian wants them, with no
+  # time stamp inside; gzip is on every Linux system, but a build without
+  # it installs them as they are.
+  configure_file(doc/changelog changelog COPYONLY)
+  find_program(PAGERANGE_GZIP gzip)
+  set(docs ${CMAKE_CURRENT_BINARY_DIR}/pagerange.1 ${CMAKE_CURRENT_BINARY_DIR}/changelog)
+  if(PAGERANGE_GZIP)
+    foreach(doc IN LISTS docs)
+      add_custom_command(OUTPUT ${doc}.gz COMMAND ${PAGERANGE_GZIP} -9nkf ${doc} DEPENDS ${doc})
+    endforeach()
+    list(TRANSFORM docs APPEND .gz)
+    add_custom_target(compressed_docs ALL DEPENDS ${docs})
+  endif()
+  list(GET docs 0 manual)
+  list(GET docs 1 changelog)
+  install(FILES ${manual} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${changelog} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+endif()
+
+set(CPACK_PACKAGE_NAME pagerange)
+set(CPACK_PACKAGE_VENDOR "the pagerange developers")
+set(CPACK_PACKAGE_CONTACT "${PAGERANGE_MAINTAINER}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "copy a range of form-feed separated pages")
+set(CPACK_STRIP_FILES ON)
+# The summary goes first on its own; each line of the rest stays within 80
+# columns of the control file.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "pagerange copies pages startPg to endPg of its standard input to its
+standard output, where a form feed ends a page: printer spool files,
+output of pr -f, text extracted from PDFs, reports. It copies every byte
+exactly, reads in large blocks with constant memory, and stops reading as
+soon as the last selected page is complete.")
+set(CPACK_DEBIAN_PACKAGE_SECTION text)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_SOURCE_GENERATOR TGZ)
+set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git/" "/\\\\.git$" "/build/" "__pycache__")
+# Every file in a package gets the time of the last commit, so that two
+# builds of one commit are the same bytes; cpack asks git when it runs.
+configure_file(cmake/cpack_project.cmake.in cpack_project.cmake @ONLY)
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_BINARY_DIR}/cpack_project.cmake)
+include(CPack)
