@@ -25,16 +25,17 @@ constexpr std::size_t maxTransfer = std::size_t{1} << 30;
 
 enum class Sink { other, pipe, file };
 
-// What openStreams found. Everything below but the first two flags is about
-// a regular file on standard input, whose offset we track rather than ask.
+// What openStreams found: whether standard input is a regular file, and if
+// so what standard output is, and where in the file we are. The offset is
+// tracked here rather than asked of the kernel.
 struct Input {
     bool isFile = false;
     Sink sink = Sink::other;
     bool sameFileOut = false; // reading stops at the size it had at start
     off_t sizeAtStart = 0;
-    off_t knownSize = 0; // the size when we last asked
-    off_t offset = 0;    // where the next read starts
-    off_t blockOffset = 0;
+    off_t knownSize = 0;   // the size when we last asked
+    off_t offset = 0;      // where the next read starts
+    off_t blockOffset = 0; // where the block last read began
     bool spliceWorks = true;
     bool movesWork = true;
 };

@@ -20,12 +20,12 @@ constexpr int outputFd = 1;
 // One call moves at most this much, which the runtime's unsigned count holds.
 constexpr std::size_t maxTransfer = std::size_t{1} << 30;
 
-// The runtime names a pipe whose reader has gone EINVAL, like many other
-// failures it has no errno for; only the Windows error itself tells them
-// apart. Wine reports the same pipe as not connected.
 // Whether any byte has reached standard output.
 bool wroteAny = false;
 
+// The runtime names a pipe whose reader has gone EINVAL, like many other
+// failures it has no errno for; only the Windows error itself tells them
+// apart. Wine reports the same pipe as not connected.
 bool readerHasGone() {
     const unsigned long error = _doserrno;
     return error == ERROR_BROKEN_PIPE || error == ERROR_NO_DATA ||
