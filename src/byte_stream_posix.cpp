@@ -30,7 +30,7 @@ enum class Sink { other, pipe, file };
 // tracked here rather than asked of the kernel.
 struct Input {
     bool isFile = false;
-    Sink sink = Sink::other;
+    Sink sink = Sink::other;  // looked at only when isFile
     bool sameFileOut = false; // reading stops at the size it had at start
     off_t sizeAtStart = 0;
     off_t knownSize = 0;   // the size when we last asked
@@ -82,23 +82,40 @@ ReadResult replay(unsigned char *buffer, std::size_t capacity) {
     return got;
 }
 
+// What transfer returns when a call moved nothing and gave no reason: a
+// device that is full, or a file that has shrunk since its size was taken.
+constexpr int movedNothing = -1;
+
+// Sends `left` bytes to standard output by calls of send(size), each of
+// which returns the bytes it moved, or -1 with errno set. An interrupted
+// call is made again, and a full non-blocking output waited for. Returns
+// 0 once all have gone, else movedNothing or the errno that stopped it;
+// `left` keeps the count that did not go.
+template <class Send> int transfer(off_t &left, Send send) {
+    while (left > 0) {
+        const long long put = send(static_cast<std::size_t>(std::min<off_t>(left, maxTransfer)));
+        if (put > 0) {
+            left -= put;
+            wroteAny = true;
+        } else if (put == 0) {
+            return movedNothing;
+        } else if (errno != EINTR && !waitUntilReady(outputFd, POLLOUT)) {
+            return errno;
+        }
+    }
+    return 0;
+}
+
 // Moves data[begin, end) of the block last read from the file into the
 // pipe. Returns where it stopped: end, or where the pipe refused.
 std::size_t spliceBlock(std::size_t begin, std::size_t end) {
     std::int64_t from = in.blockOffset + static_cast<off_t>(begin);
-    while (begin < end) {
-        const long long put = spliceToPipe(&from, std::min(end - begin, maxTransfer));
-        if (put > 0) {
-            begin += static_cast<std::size_t>(put);
-            wroteAny = true;
-        } else if (put == 0 || (errno != EINTR && !waitUntilReady(outputFd, POLLOUT))) {
-            // Refused, or the file has shrunk since it was read: the buffer
-            // still holds what was counted.
-            in.spliceWorks = false;
-            break;
-        }
-    }
-    return begin;
+    off_t left = static_cast<off_t>(end - begin);
+    // Refused, or the file has shrunk since it was read: the buffer still
+    // holds what was counted.
+    if (transfer(left, [&](std::size_t size) { return spliceToPipe(&from, size); }) != 0)
+        in.spliceWorks = false;
+    return end - static_cast<std::size_t>(left);
 }
 
 } // namespace
@@ -155,25 +172,17 @@ ReadResult readInput(unsigned char *buffer, std::size_t capacity) {
 
 int writeOutput(const unsigned char *block, std::size_t begin, std::size_t end) {
     if (blockIsReplay) return 0;
-    if (in.isFile && in.sink == Sink::pipe && in.spliceWorks) begin = spliceBlock(begin, end);
-    while (begin < end) {
-        const ssize_t put = ::write(outputFd, block + begin, std::min(end - begin, maxTransfer));
-        if (put > 0) {
-            begin += static_cast<std::size_t>(put);
-            wroteAny = true;
-        } else if (put == 0) {
-            // Nothing taken and no reason given: the device is full.
-            return ENOSPC;
-        } else if (errno != EINTR && !waitUntilReady(outputFd, POLLOUT)) {
-            return errno;
-        }
-    }
-    return 0;
+    if (in.sink == Sink::pipe && in.spliceWorks) begin = spliceBlock(begin, end);
+    off_t left = static_cast<off_t>(end - begin);
+    const int stop = transfer(left, [&](std::size_t size) {
+        return ::write(outputFd, block + end - static_cast<std::size_t>(left), size);
+    });
+    // Nothing taken and no reason given: the device is full.
+    return stop == movedNothing ? ENOSPC : stop;
 }
 
 void moveRest(std::int64_t most) {
-    if (!in.isFile || in.sink == Sink::other || in.sameFileOut || !in.movesWork || replayLeft > 0)
-        return;
+    if (in.sink == Sink::other || in.sameFileOut || !in.movesWork || replayLeft > 0) return;
     // The size last seen rules out most calls without asking the kernel;
     // it is asked again only once reading has passed it.
     const std::int64_t room = most - moved;
@@ -185,24 +194,15 @@ void moveRest(std::int64_t most) {
     if (left <= 0 || left > room) return;
 
     if (moved == 0) movedFrom = in.offset;
-    while (left > 0) {
-        const auto size = static_cast<std::size_t>(std::min<off_t>(left, maxTransfer));
-        const long long put =
-            in.sink == Sink::pipe ? spliceToPipe(nullptr, size) : copyToFile(size);
-        if (put > 0) {
-            in.offset += put;
-            moved += put;
-            left -= put;
-            wroteAny = true;
-        } else if (put == 0) {
-            // The file has shrunk: the next read finds its end.
-            return;
-        } else if (errno != EINTR && !waitUntilReady(outputFd, POLLOUT)) {
-            // Refused: the ordinary path reads on from where this stopped.
-            in.movesWork = false;
-            return;
-        }
-    }
+    const off_t wanted = left;
+    const int stop = transfer(left, [](std::size_t size) {
+        return in.sink == Sink::pipe ? spliceToPipe(nullptr, size) : copyToFile(size);
+    });
+    in.offset += wanted - left;
+    moved += wanted - left;
+    // Refused: the ordinary path reads on from where this stopped. A file
+    // that has shrunk needs nothing: the next read finds its end.
+    if (stop > 0) in.movesWork = false;
 }
 
 int giveBackInput(std::size_t unread) {

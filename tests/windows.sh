@@ -14,8 +14,8 @@ for tool in x86_64-w64-mingw32-g++ wine wineserver; do
     [ -n "${PAGERANGE_WINDOWS_REQUIRED:-}" ] && exit 1
     exit 77
 done
-cmake -S "$source" -B "$build" --toolchain "$source/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DPAGERANGE_WERROR=ON -DPAGERANGE_BUFFER_KIB="$kib" > /dev/null
+# The windows preset's settings, in this tree rather than the preset's own.
+cmake -S "$source" --preset windows -B "$build" -DPAGERANGE_BUFFER_KIB="$kib" > /dev/null
 cmake --build "$build" > /dev/null
 # Wine says nothing of its own.
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all
