@@ -20,6 +20,7 @@ import fcntl
 import itertools
 import os
 import resource
+import select
 import shlex
 import signal
 import subprocess
@@ -261,8 +262,15 @@ def run(command, case, stdin_kind, scratch, env):
                             stderr=subprocess.PIPE, preexec_fn=setup, env=env)
     for fd in handed:
         os.close(fd)
-    watchdog = threading.Timer(WATCHDOG, proc.kill)
-    watchdog.start()
+    # Every wait ends by the deadline: a program that hangs, or a helper of
+    # Wine's that inherited its pipes and keeps them open after it has gone,
+    # fails the row instead of stalling the run.
+    deadline = time.monotonic() + WATCHDOG
+
+    def remaining():
+        return max(0.0, deadline - time.monotonic())
+
+    hung = ""
     # Non-blocking rows go slowly enough that the pipes run dry and fill up.
     pace, piece = (0.001, 65536) if case.nonblock else (0, MIB)
 
@@ -282,22 +290,36 @@ def run(command, case, stdin_kind, scratch, env):
     if proc.stdin:
         feeder.start()
     message = []
-    err_reader = threading.Thread(target=lambda: message.append(proc.stderr.read()))
+    err_reader = threading.Thread(target=lambda: message.append(proc.stderr.read()), daemon=True)
     err_reader.start()
 
+    # A read of at least the buffer's size leaves nothing buffered, so the
+    # descriptor tells when more is there.
     output, length, memory = bytearray(), 0, []
-    while proc.stdout and (chunk := proc.stdout.read1(piece)):
+    while proc.stdout:
+        if not select.select([proc.stdout], [], [], remaining())[0]:
+            hung = "still running" if proc.poll() is None else "its output held open by another"
+            break
+        if not (chunk := proc.stdout.read1(piece)):
+            break
         length += len(chunk)
         if not isinstance(case.output, int):
             output += chunk
         if length % (256 * MIB) < len(chunk) and (peak := resident_peak(proc.pid)):
             memory.append(peak)
         time.sleep(pace)
-    status = proc.wait()
-    watchdog.cancel()
-    err_reader.join()
+    try:
+        status = proc.wait(remaining())
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        status, hung = proc.wait(), hung or "still running"
+    err_reader.join(remaining())
+    if err_reader.is_alive():
+        hung = hung or "standard error still open"
     if proc.stdin:
-        proc.stdin.close() if stdin_kind == "held" else feeder.join()
+        proc.stdin.close() if stdin_kind == "held" else feeder.join(remaining())
+    if hung:
+        return f"hung after {WATCHDOG} s: {hung}", status, "", None, 0
 
     rest = None
     if stdin_kind == "file":
