@@ -3,6 +3,8 @@
 
 #include "byte_stream.h"
 
+#include "windows_pipe.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <io.h>
@@ -11,6 +13,10 @@
 // The runtime's text mode does the line-end and Ctrl-Z translation, so the
 // descriptors are left in the mode they start in. The standard descriptors
 // of a console program block, so there is never anything to wait for.
+
+static_assert(windowsError::brokenPipe == ERROR_BROKEN_PIPE);
+static_assert(windowsError::noData == ERROR_NO_DATA);
+static_assert(windowsError::pipeNotConnected == ERROR_PIPE_NOT_CONNECTED);
 
 namespace {
 
@@ -22,15 +28,6 @@ constexpr std::size_t maxTransfer = std::size_t{1} << 30;
 
 // Whether any byte has reached standard output.
 bool wroteAny = false;
-
-// The runtime names a pipe whose reader has gone EINVAL, like many other
-// failures it has no errno for; only the Windows error itself tells them
-// apart. Wine reports the same pipe as not connected.
-bool readerHasGone() {
-    const unsigned long error = _doserrno;
-    return error == ERROR_BROKEN_PIPE || error == ERROR_NO_DATA ||
-           error == ERROR_PIPE_NOT_CONNECTED;
-}
 
 } // namespace
 
@@ -56,7 +53,7 @@ int writeOutput(const unsigned char *block, std::size_t begin, std::size_t end) 
         } else if (put == 0) {
             return ENOSPC;
         } else {
-            return readerHasGone() ? EPIPE : errno;
+            return readerHasGone(_doserrno) ? EPIPE : errno;
         }
     }
     return 0;
