@@ -12,8 +12,8 @@
 // errno code of the failure.
 
 // Looks once at what standard input and output are, before anything is
-// read: a regular file, its size and where it is read from, and whether the
-// output is that same file.
+// read: whether the input can seek, whether it is a regular file and its
+// size, and whether the output is another regular file or that same one.
 int openStreams();
 
 // What one read gave: bytes (0 at the end of the input), or an errno code.
@@ -27,18 +27,21 @@ struct ReadResult {
 ReadResult readInput(unsigned char *buffer, std::size_t capacity);
 
 // Writes block[begin, end) of the block last read to standard output, all of
-// it, whichever way the platform moves it fastest.
+// it but what copyRest has already copied there.
 int writeOutput(const unsigned char *block, std::size_t begin, std::size_t end);
 
 // When what is left of standard input is at most `most` bytes and the
-// platform can move it to standard output without reading it, moves it
-// there; the caller knows that so few bytes cannot end the range. Moves
-// nothing when it cannot, and the next read goes on as before.
-void moveRest(std::int64_t most);
+// platform can copy it to standard output without reading it, copies it
+// there; the caller knows that so few bytes cannot end the range. Copies
+// nothing when it cannot, and the next read goes on as before. Should more
+// input follow what was copied, the next reads read the copied bytes to
+// count them, and writeOutput leaves them out.
+void copyRest(std::int64_t most);
 
-// Leaves a regular file on standard input positioned as if its last unread
-// bytes had never been read, for the next program that reads it.
-int giveBackInput(std::size_t unread);
+// Called once, after the last block: leaves an input that can seek
+// positioned just past the bytes used, `unread` bytes before the end of the
+// block last read, for the next program that reads it.
+int leaveInput(std::size_t unread);
 
 // Closes standard output, so that a file system that reports a failed
 // write only then is heard.

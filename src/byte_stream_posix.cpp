@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The byte streams on POSIX: read, write, splice and seek on the standard descriptors.
+// The byte streams on POSIX: read, write and seek on the standard descriptors.
 
 #include "byte_stream.h"
 
@@ -23,30 +23,23 @@ constexpr int outputFd = 1;
 // One call moves at most this much, which every platform's count type holds.
 constexpr std::size_t maxTransfer = std::size_t{1} << 30;
 
-enum class Sink { other, pipe, file };
-
-// What openStreams found: whether standard input is a regular file, and if
-// so what standard output is, and where in the file we are. The offset is
-// tracked here rather than asked of the kernel.
+// What openStreams found, and where the input stands. An input that can
+// seek is read with pread at `offset`, which leaves the descriptor's own
+// offset alone until leaveInput sets it once, at the end: `offset` is the
+// one record of where reading stands. Anything else is read as it comes.
 struct Input {
-    bool isFile = false;
-    Sink sink = Sink::other;  // looked at only when isFile
+    bool seekable = false;
+    bool copiesWork = false;  // the output is another regular file, for copyToFile
     bool sameFileOut = false; // reading stops at the size it had at start
     off_t sizeAtStart = 0;
-    off_t knownSize = 0;   // the size when we last asked
-    off_t offset = 0;      // where the next read starts
-    off_t blockOffset = 0; // where the block last read began
-    bool spliceWorks = true;
-    bool movesWork = true;
+    off_t knownSize = 0; // the size when we last asked, or more once read past
+    off_t offset = 0;    // where the next byte to count is read from
+    off_t blockAt = 0;   // where the block last read began
+    // Bytes [offset, copiedTo) are in the output already, copied there by
+    // copyRest before they were counted.
+    off_t copiedTo = 0;
 };
 Input in;
-
-// Bytes moveRest sent straight out, uncounted, from movedFrom on. Should
-// more input follow them, they are read again and handed out as blocks to
-// count, which writeOutput knows are out already.
-off_t movedFrom = 0, moved = 0;
-off_t replayAt = 0, replayLeft = 0;
-bool blockIsReplay = false;
 
 // Whether any byte has reached standard output.
 bool wroteAny = false;
@@ -61,25 +54,14 @@ bool waitUntilReady(int fd, short events) {
     return true;
 }
 
-ReadResult readAt(unsigned char *buffer, std::size_t size, off_t at) {
+// Reads from `at`, or from wherever the input stands when it cannot seek.
+ReadResult readFrom(unsigned char *buffer, std::size_t size, off_t at) {
     for (;;) {
-        const ssize_t got = ::pread(inputFd, buffer, size, at);
+        const ssize_t got =
+            in.seekable ? ::pread(inputFd, buffer, size, at) : ::read(inputFd, buffer, size);
         if (got >= 0) return {static_cast<std::size_t>(got), 0};
-        if (errno != EINTR) return {0, errno};
+        if (errno != EINTR && !waitUntilReady(inputFd, POLLIN)) return {0, errno};
     }
-}
-
-// The next block of bytes that were moved out uncounted.
-ReadResult replay(unsigned char *buffer, std::size_t capacity) {
-    const auto size = static_cast<std::size_t>(std::min(replayLeft, static_cast<off_t>(capacity)));
-    const ReadResult got = readAt(buffer, size, replayAt);
-    if (got.error != 0) return got;
-    // The file has shrunk since they were moved: their count is lost with them.
-    if (got.bytes == 0) replayLeft = 0;
-    replayAt += static_cast<off_t>(got.bytes);
-    replayLeft -= static_cast<off_t>(got.bytes);
-    blockIsReplay = true;
-    return got;
 }
 
 // What transfer returns when a call moved nothing and gave no reason: a
@@ -106,73 +88,58 @@ template <class Send> int transfer(off_t &left, Send send) {
     return 0;
 }
 
-// Moves data[begin, end) of the block last read from the file into the
-// pipe. Returns where it stopped: end, or where the pipe refused.
-std::size_t spliceBlock(std::size_t begin, std::size_t end) {
-    std::int64_t from = in.blockOffset + static_cast<off_t>(begin);
-    off_t left = static_cast<off_t>(end - begin);
-    // Refused, or the file has shrunk since it was read: the buffer still
-    // holds what was counted.
-    if (transfer(left, [&](std::size_t size) { return spliceToPipe(&from, size); }) != 0)
-        in.spliceWorks = false;
-    return end - static_cast<std::size_t>(left);
-}
-
 } // namespace
 
 int openStreams() {
     struct stat input {};
     if (::fstat(inputFd, &input) != 0) return errno;
+    // A pipe, a terminal, or a file its file system opens without seeking
+    // (the kernel then refuses pread as well) is read as a stream, and
+    // nothing can be given back.
+    const off_t at = ::lseek(inputFd, 0, SEEK_CUR);
+    if (at < 0) return 0;
+    in.seekable = true;
+    in.offset = in.blockAt = in.copiedTo = at;
     if (!S_ISREG(input.st_mode)) return 0;
-    in.isFile = true;
     in.sizeAtStart = in.knownSize = input.st_size;
-    in.offset = ::lseek(inputFd, 0, SEEK_CUR);
-    if (in.offset < 0) return errno;
 
     // A closed or unusual output is found out by the first write.
     struct stat output {};
-    if (::fstat(outputFd, &output) != 0) return 0;
-    if (S_ISFIFO(output.st_mode)) {
-        in.sink = Sink::pipe;
-        growOutputPipe();
-    } else if (S_ISREG(output.st_mode)) {
-        in.sink = Sink::file;
-        // Appending to the file being read would read back what was just
-        // written, for ever.
-        in.sameFileOut = output.st_dev == input.st_dev && output.st_ino == input.st_ino;
-    }
+    if (::fstat(outputFd, &output) != 0 || !S_ISREG(output.st_mode)) return 0;
+    // Appending to the file being read would read back what was just
+    // written, for ever.
+    in.sameFileOut = output.st_dev == input.st_dev && output.st_ino == input.st_ino;
+    in.copiesWork = !in.sameFileOut;
     return 0;
 }
 
 ReadResult readInput(unsigned char *buffer, std::size_t capacity) {
-    if (replayLeft > 0) return replay(buffer, capacity);
-    blockIsReplay = false;
+    capacity = std::min(capacity, maxTransfer);
+    if (in.copiedTo > in.offset && in.copiedTo >= in.knownSize) {
+        // All the file we knew of went out uncounted. Those bytes need
+        // counting only if more input follows them.
+        const ReadResult more = readFrom(buffer, capacity, in.copiedTo);
+        if (more.error != 0) return more;
+        if (more.bytes == 0) {
+            in.offset = in.copiedTo;
+            return more;
+        }
+        in.knownSize = in.copiedTo + static_cast<off_t>(more.bytes);
+    }
     if (in.sameFileOut)
         capacity = static_cast<std::size_t>(
             std::clamp<off_t>(in.sizeAtStart - in.offset, 0, static_cast<off_t>(capacity)));
-    for (;;) {
-        const ssize_t got = ::read(inputFd, buffer, std::min(capacity, maxTransfer));
-        if (got < 0) {
-            if (errno != EINTR && !waitUntilReady(inputFd, POLLIN)) return {0, errno};
-            continue;
-        }
-        if (got > 0 && moved > 0) {
-            // More input after bytes that went out uncounted: count those first.
-            if (::lseek(inputFd, -got, SEEK_CUR) < 0) return {0, errno};
-            replayAt = movedFrom;
-            replayLeft = moved;
-            moved = 0;
-            return replay(buffer, capacity);
-        }
-        in.blockOffset = in.offset;
-        in.offset += got;
-        return {static_cast<std::size_t>(got), 0};
-    }
+    const ReadResult got = readFrom(buffer, capacity, in.offset);
+    in.blockAt = in.offset;
+    in.offset += static_cast<off_t>(got.bytes);
+    return got;
 }
 
 int writeOutput(const unsigned char *block, std::size_t begin, std::size_t end) {
-    if (blockIsReplay) return 0;
-    if (in.sink == Sink::pipe && in.spliceWorks) begin = spliceBlock(begin, end);
+    // What copyRest copied is in the output already.
+    const off_t copied = in.copiedTo - in.blockAt;
+    if (copied > static_cast<off_t>(begin))
+        begin = static_cast<std::size_t>(std::min(copied, static_cast<off_t>(end)));
     off_t left = static_cast<off_t>(end - begin);
     const int stop = transfer(left, [&](std::size_t size) {
         return ::write(outputFd, block + end - static_cast<std::size_t>(left), size);
@@ -181,34 +148,32 @@ int writeOutput(const unsigned char *block, std::size_t begin, std::size_t end) 
     return stop == movedNothing ? ENOSPC : stop;
 }
 
-void moveRest(std::int64_t most) {
-    if (in.sink == Sink::other || in.sameFileOut || !in.movesWork || replayLeft > 0) return;
+void copyRest(std::int64_t most) {
+    if (!in.copiesWork) return;
+    const off_t from = std::max(in.offset, in.copiedTo);
+    // Bytes already copied uncounted take their share of what cannot end the range.
+    const std::int64_t room = most - (from - in.offset);
     // The size last seen rules out most calls without asking the kernel;
     // it is asked again only once reading has passed it.
-    const std::int64_t room = most - moved;
-    if (in.knownSize - in.offset > room) return;
+    if (in.knownSize - from > room) return;
     struct stat input {};
     if (::fstat(inputFd, &input) != 0) return;
     in.knownSize = input.st_size;
-    off_t left = in.knownSize - in.offset;
+    off_t left = in.knownSize - from;
     if (left <= 0 || left > room) return;
 
-    if (moved == 0) movedFrom = in.offset;
-    const off_t wanted = left;
-    const int stop = transfer(left, [](std::size_t size) {
-        return in.sink == Sink::pipe ? spliceToPipe(nullptr, size) : copyToFile(size);
-    });
-    in.offset += wanted - left;
-    moved += wanted - left;
-    // Refused: the ordinary path reads on from where this stopped. A file
-    // that has shrunk needs nothing: the next read finds its end.
-    if (stop > 0) in.movesWork = false;
+    std::int64_t at = from;
+    const int stop = transfer(left, [&](std::size_t size) { return copyToFile(&at, size); });
+    in.copiedTo = at;
+    // Refused or cut short, as by a file that has shrunk since its size was
+    // taken: from here on every byte goes through the buffer, and the next
+    // read finds where the file ends now.
+    if (stop != 0) in.copiesWork = false;
 }
 
-int giveBackInput(std::size_t unread) {
-    if (unread == 0 || !in.isFile || blockIsReplay) return 0;
-    if (::lseek(inputFd, -static_cast<off_t>(unread), SEEK_CUR) < 0) return errno;
-    in.offset -= static_cast<off_t>(unread);
+int leaveInput(std::size_t unread) {
+    if (!in.seekable) return 0;
+    if (::lseek(inputFd, in.offset - static_cast<off_t>(unread), SEEK_SET) < 0) return errno;
     return 0;
 }
 

@@ -59,12 +59,12 @@ int writeOutput(const unsigned char *block, std::size_t begin, std::size_t end) 
     return 0;
 }
 
-// Text mode translates every byte it passes, so there is no moving them
+// Text mode translates every byte it passes, so there is no copying them
 // unread.
-void moveRest(std::int64_t) {}
+void copyRest(std::int64_t) {}
 
 // Text mode leaves no offset that matches the bytes seen to give back.
-int giveBackInput(std::size_t) {
+int leaveInput(std::size_t) {
     return 0;
 }
 

@@ -17,31 +17,47 @@ namespace {
 // those keeps memory lowest and hands a pipe the same writes cat does.
 constexpr std::size_t bufferSize = std::size_t{PAGERANGE_BUFFER_KIB} * 1024;
 
-alignas(64) unsigned char buffer[bufferSize];
+// Aligned for direct I/O, which reads only into whole logical blocks of
+// memory (up to 4096 bytes), so that input opened with O_DIRECT reads too.
+alignas(4096) unsigned char buffer[bufferSize];
 
-int fail(const char *prog, const char *what, int error) {
-    std::fprintf(stderr, "%s: %s error: %s\n", prog, what, std::strerror(error));
-    return 1;
+// A failure, and whether it was reading or writing that failed.
+struct Failure {
+    const char *what = "";
+    int error = 0;
+};
+
+// Copies the selected pages; returns the first failure, if any, and sets
+// unread to the bytes of the last block that were not used.
+Failure copyPages(PageRange &range, std::size_t &unread) {
+    if (const int error = openStreams()) return {"read", error};
+    while (!range.complete) {
+        copyRest(bytesThatCannotEnd(range));
+        const ReadResult got = readInput(buffer, bufferSize);
+        if (got.error != 0) return {"read", got.error};
+        if (got.bytes == 0) break;
+        const BlockCut cut = cutBlock(range, buffer, got.bytes);
+        unread = got.bytes - cut.consumed;
+        if (const int error = writeOutput(buffer, cut.writeBegin, cut.writeEnd))
+            return {"write", error};
+    }
+    return {};
 }
 
 // Copies the selected pages and returns the exit status. Each block's
 // selected bytes are written before the next read, so a reader downstream
 // sees a page as soon as it has arrived.
 int copyRange(const char *prog, PageRange range) {
-    if (const int error = openStreams()) return fail(prog, "read", error);
-    while (!range.complete) {
-        moveRest(bytesThatCannotEnd(range));
-        const ReadResult got = readInput(buffer, bufferSize);
-        if (got.error != 0) return fail(prog, "read", got.error);
-        if (got.bytes == 0) break;
-        const BlockCut cut = cutBlock(range, buffer, got.bytes);
-        if (const int error = writeOutput(buffer, cut.writeBegin, cut.writeEnd))
-            return isQuietWriteFailure(error) ? 1 : fail(prog, "write", error);
-        if (const int error = giveBackInput(got.bytes - cut.consumed))
-            return fail(prog, "read", error);
-    }
-    if (const int error = closeOutput()) return fail(prog, "write", error);
-    return 0;
+    std::size_t unread = 0;
+    Failure failed = copyPages(range, unread);
+    // Whatever ended the copy, the input is left just past the bytes used.
+    if (const int error = leaveInput(unread); error != 0 && failed.error == 0)
+        failed = {"read", error};
+    if (const int error = closeOutput(); error != 0 && failed.error == 0) failed = {"write", error};
+    if (failed.error == 0) return 0;
+    if (isQuietWriteFailure(failed.error)) return 1;
+    std::fprintf(stderr, "%s: %s error: %s\n", prog, failed.what, std::strerror(failed.error));
+    return 1;
 }
 
 } // namespace

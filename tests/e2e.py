@@ -10,6 +10,8 @@ just its length, for a stream too large to keep), status and message, how
 standard input and output are set up, and what a later reader of the input
 file finds. A row whose stdin is "both" runs from a file and through a
 pipe; a row whose output passes 512 MiB must also keep its memory steady.
+A row that needs what this machine cannot give (a loop device, direct
+I/O) is skipped, saying why.
 With --shim, every ordinary row runs again with short writes and with
 interrupted calls, and must give the same result. With --wine, PROGRAM is
 the Windows program and only rows that mean the same there run; with
@@ -57,10 +59,14 @@ class Case(NamedTuple):
     output: object = b""  # bytes, or the length of a huge output
     status: int = 0
     message: str = ""
-    stdin: str = "both"  # both, file, pipe, held (a pipe left open), dir, closed
-    # pipe, full, closed, gone, gone-ignored (SIGPIPE ignored), or a file whose
-    # content afterwards is the output: file (a new one), limited (one that
-    # may not grow past LIMIT bytes), append (>> the input file), rw (1<> it)
+    # both, file, pipe, held (a pipe left open), dir, closed, direct (the
+    # file opened with O_DIRECT), device (a loop device over the file)
+    stdin: str = "both"
+    # pipe, full, closed, gone, gone-ignored (SIGPIPE ignored); rewritten or
+    # truncated (a pipe read only once the program has gone and the input
+    # file has been overwritten at its start or cut to 3 bytes); or a file
+    # whose content afterwards is the output: file (a new one), limited (one
+    # that may not grow past LIMIT bytes), append (>> the input file), rw (1<> it)
     stdout: str = "pipe"
     rest: object = None  # what is left to read in the input file afterwards, or its offset
     fault: str = ""  # the fault shim's mode
@@ -69,11 +75,38 @@ class Case(NamedTuple):
     only: str = ""  # posix or windows, when the row means something on one only; both
 
 
+# What the "grow" fault appends to the input: form feeds among text, dense
+# enough that a range can end in it after a long run of sparse pages.
+GROWTH = (FF * 997 + b"grown\n") * 260
+
+
+def pick(data, start, end):
+    """The pages start to end of data, and what follows them, one byte at a time."""
+    page, out = 1, bytearray()
+    for at, byte in enumerate(data):
+        if page >= start:
+            out.append(byte)
+        page += byte == FF[0]
+        if page > end:
+            return bytes(out), data[at + 1 :]
+    return bytes(out), b""
+
+
 def cases(block):
     pqr = b"P" + FF + b"Q" + FF + b"R"
     text = bytes(range(13, 256)) * (3 * MIB // 243)  # no form feed
     abc = b"abc" * MIB  # no form feed, nor anything Windows translates
     ends_ff = b"a\f" + b"x" * (3 * block) + FF
+    # Pages of text and form feeds that cross block edges, a whole number of
+    # 4 KiB sectors, as a block device holds them.
+    sectors = b"".join(b"%06d page\n" % n * (n % 97 + 1) + FF for n in range(1000))
+    sectors = sectors[: len(sectors) // 4096 * 4096]
+    pages200to450, after450 = pick(sectors, 200, 450)
+    # Sparse pages, then a rest longer than a block that cannot end the range
+    # before GROWTH is appended: the range ends in GROWTH.
+    sparse = b"a\f" + (b"text line\n" * 5 + FF) * (5 * block // 102)
+    sparse_end = sparse.count(FF) + (len(sparse) - block) + 1000
+    grown, after_grown = pick(sparse + GROWTH, 2, sparse_end)
     # Page ends past 2 GiB and past 4 GiB: pages 2 and 4 are 13 and 10 bytes.
     huge = Sparse(2**32 + 100, {2**31 - 3: FF, 2**31 + 10: FF, 2**32 + 10: FF, 2**32 + 20: FF})
     rows = [
@@ -118,6 +151,7 @@ def cases(block):
              only="both"),
         Case(["3", "4"], b"P\fQ", b"", stdout="full"),
         Case(["1", "2"], pqr, b"", 1, WRITE_ERROR % "Bad file descriptor", stdout="closed"),
+        Case(["3", "4"], b"P\fQ", b"", stdout="closed"),
         Case(["1", "2"], pqr, b"", -signal.SIGPIPE, stdout="gone"),
         Case(["1", "2"], pqr, b"", 1, WRITE_ERROR % "Broken pipe", stdout="gone-ignored"),
         # The Windows runtime has no errno for a file too large and says EINVAL.
@@ -136,19 +170,40 @@ def cases(block):
         # Descriptors the caller left non-blocking are waited on, not failed.
         Case(["1", "9"], text, text, stdin="pipe", nonblock=True),
         Case(["1", "9"], text, text, stdin="file", nonblock=True),
-        # A file into a pipe goes by splice, with the buffer to fall back on.
-        Case(["1", "9"], text, text, stdin="file", fault="nosplice"),
-        Case(["1", "2"], pqr, b"P\fQ\f", stdin="file", fault="shrink", rest=b""),
-        # Past the start page, a rest too short to end the range is moved
-        # unread: the third read, which would fail, never comes.
-        Case(["2", "2147483647"], ends_ff, ends_ff[2:], stdin="file", fault="eio"),
-        Case(["2", "2147483647"], ends_ff, ends_ff[2:], stdin="file", stdout="file", fault="eio"),
-        Case(["2", "2147483647"], ends_ff, ends_ff[2:], stdin="file", fault="nosplice"),
+        # Into another file, past the start page, a rest too short to end
+        # the range is copied unread: the third read, which would fail, never
+        # comes. Refused, cut short, or finding the file emptied, the copy
+        # leaves the rest to the buffer.
+        Case(["2", "2147483647"], ends_ff, ends_ff[2:], stdin="file", stdout="file", fault="eio",
+             rest=b""),
         Case(["2", "2147483647"], ends_ff, ends_ff[2:], stdin="file", stdout="file",
-             fault="nosplice"),
-        # Input appended after an unread rest: the rest is counted after all.
-        Case(["2", str(block + 20)], b"a\f" + FF * (block + 10), FF * (block + 19), stdin="file",
-             fault="grow", rest=FF * 91),
+             fault="nocopy"),
+        Case(["2", str(sparse_end)], sparse, sparse[2:], stdin="file", stdout="file", fault="cut",
+             rest=b""),
+        Case(["2", "2147483647"], ends_ff, ends_ff[2:block], stdin="file", stdout="file",
+             fault="shrink", rest=b""),
+        # Input appended after a copied rest: the rest is read and counted
+        # after all, but not written twice, and the range ends in what came.
+        # Into a pipe nothing is copied, and the output is the same.
+        Case(["2", str(sparse_end)], sparse, grown, stdin="file", stdout="file", fault="grow",
+             rest=after_grown),
+        Case(["2", str(sparse_end)], sparse, grown, stdin="file", fault="grow", rest=after_grown),
+        # The output is the bytes as read: a file changed after the program
+        # has gone does not change what its reader gets.
+        Case(["1", "1"], b"AAAAAAAA\fBBBB", b"AAAAAAAA\f", stdin="file", stdout="rewritten"),
+        Case(["1", "1"], b"AAAAAAAA\fBBBB", b"AAAAAAAA\f", stdin="file", stdout="truncated"),
+        Case(["2", "2147483647"], b"A\fAAAAAAAA\fBBBB", b"AAAAAAAA\fBBBB", stdin="file",
+             stdout="rewritten"),
+        Case(["2", "2147483647"], b"A\fAAAAAAAA\fBBBB", b"AAAAAAAA\fBBBB", stdin="file",
+             stdout="truncated"),
+        # Whatever can seek gets its unused bytes back; what cannot is read
+        # as a stream and gets nothing back, without an error.
+        Case(["200", "450"], sectors, pages200to450, stdin="device", rest=after450),
+        Case(["200", "450"], sectors, pages200to450, stdin="file", fault="blockdev", rest=after450),
+        Case(["1", "1"], pqr, b"P\f", stdin="file", fault="espipe", rest=b""),
+        # Direct I/O reads only into memory aligned to the disk's sectors.
+        Case(["200", "450"], sectors, pages200to450, stdin="direct", rest=after450),
+        Case(["200", "450"], sectors, pages200to450, stdin="file", fault="align4k", rest=after450),
         # Failures only a write that takes nothing or a close reveals.
         Case(["1", "2"], pqr, b"", 1, WRITE_ERROR % "No space left on device", stdin="pipe",
              fault="zero"),
@@ -207,24 +262,66 @@ def write_input(case, path):
             f.write(chunk)
 
 
-def run(command, case, stdin_kind, scratch, env):
+class Skip(Exception):
+    """A row this machine cannot run, and why."""
+
+
+def open_input(case, kind, scratch, cleanup):
+    """The input file, or a loop device over it, opened for a file-like
+    kind; returns its descriptor and the path to read it again."""
+    path = os.path.join(scratch, "input")
+    write_input(case, path)
+    if kind == "device":
+        made = subprocess.run(["losetup", "--find", "--show", path], capture_output=True, text=True)
+        if made.returncode != 0:
+            raise Skip(f"no loop device: {made.stderr.strip()}")
+        path = made.stdout.strip()
+        cleanup.append(lambda: subprocess.run(["losetup", "--detach", path]))
+    try:
+        return os.open(path, os.O_RDONLY | (os.O_DIRECT if kind == "direct" else 0)), path
+    except OSError as error:
+        raise Skip(f"{path} cannot be opened that way: {error.strerror}")
+
+
+def late_pipe(size):
+    """A pipe that holds size bytes with no one reading it."""
+    reader, writer = os.pipe()
+    if fcntl.fcntl(writer, fcntl.F_GETPIPE_SZ) < size:
+        try:
+            fcntl.fcntl(writer, fcntl.F_SETPIPE_SZ, size)
+        except OSError as error:
+            raise Skip(f"a pipe cannot hold {size} bytes: {error.strerror}")
+    return reader, writer
+
+
+def change_input(how, path):
+    """What happens to the input file once the program has gone."""
+    if how == "truncated":
+        os.truncate(path, 3)
+    else:
+        with open(path, "r+b") as f:
+            f.write(b"ZZZZ")
+
+
+def run(command, case, stdin_kind, scratch, env, cleanup):
     """Runs one case; returns (output or its length, status, message, rest,
     growth of peak memory in KiB when it reaches 1 MiB, else 0)."""
     closing = []  # descriptors the child closes before it starts
     handed = []  # descriptors the child inherits and we no longer need
-    stdin = subprocess.PIPE
-    if stdin_kind == "file":
-        path = os.path.join(scratch, "input")
-        write_input(case, path)
-        stdin = os.open(path, os.O_RDONLY)
+    stdin, input_path = subprocess.PIPE, None
+    if stdin_kind in ("file", "direct", "device"):
+        stdin, input_path = open_input(case, stdin_kind, scratch, cleanup)
     elif stdin_kind == "dir":
         stdin = os.open(scratch, os.O_RDONLY)
         handed.append(stdin)
     elif stdin_kind == "closed":
         stdin, closing = subprocess.DEVNULL, [0]
 
-    stdout, output_path = subprocess.PIPE, None
-    if case.stdout == "full":
+    stdout, output_path, late = subprocess.PIPE, None, None
+    if case.stdout in ("rewritten", "truncated"):
+        late, stdout = late_pipe(len(case.output))
+        handed.append(stdout)
+    elif case.stdout == "full":
         stdout = os.open("/dev/full", os.O_WRONLY)
         handed.append(stdout)
     elif case.stdout == "closed":
@@ -321,10 +418,19 @@ def run(command, case, stdin_kind, scratch, env):
     if hung:
         return f"hung after {WATCHDOG} s: {hung}", status, "", None, 0
 
+    if late is not None:
+        change_input(case.stdout, input_path)
+        with os.fdopen(late, "rb") as f:
+            output = f.read()
     rest = None
-    if stdin_kind == "file":
-        with os.fdopen(stdin, "rb") as f:
-            rest = f.tell() if isinstance(case.rest, int) else f.read()
+    if input_path:
+        # Read again, from where the program left the offset: a file opened
+        # for direct I/O reads only into aligned memory.
+        at = os.lseek(stdin, 0, os.SEEK_CUR)
+        os.close(stdin)
+        with open(input_path, "rb") as f:
+            f.seek(at)
+            rest = at if isinstance(case.rest, int) else f.read()
     if output_path:
         with open(output_path, "rb") as f:
             output = f.read()
@@ -399,15 +505,29 @@ def main():
 
 
 def run_all(rows, command, prog, line_end, env, options):
-    failures = passes = 0
+    failures = passes = skips = 0
     with tempfile.TemporaryDirectory() as scratch:
+        growth = os.path.join(scratch, "growth")
+        with open(growth, "wb") as f:
+            f.write(GROWTH)
+        env = dict(env, FAULT_GROWTH=growth)
         for case in rows:
             for kind in ["file", "pipe"] if case.stdin == "both" else [case.stdin]:
-                check_rest = case.rest is not None and kind == "file" and not options.wine
+                check_rest = (case.rest is not None and kind in ("file", "direct", "device")
+                              and not options.wine)
                 message = case.message.format(prog=prog).replace("\n", line_end)
                 expected = (case.output, case.status, message,
                             case.rest if check_rest else None, 0)
-                got = run(command, case, kind, scratch, env)
+                cleanup = []
+                try:
+                    got = run(command, case, kind, scratch, env, cleanup)
+                except Skip as reason:
+                    skips += 1
+                    print(f"SKIP {case.args} stdin={kind} stdout={case.stdout}: {reason}")
+                    continue
+                finally:
+                    for undo in cleanup:
+                        undo()
                 got = got[:3] + (got[3] if check_rest else None, got[4])
                 if got == expected:
                     passes += 1
@@ -417,7 +537,7 @@ def run_all(rows, command, prog, line_end, env, options):
                 for what, want, have in zip(FIELDS, expected, got):
                     if want != have:
                         print(f"  {what}: expected {brief(want)}, got {brief(have)}")
-    print(f"{passes} passed, {failures} failed")
+    print(f"{passes} passed, {failures} failed, {skips} skipped")
     return 1 if failures else 0
 
 

@@ -1,26 +1,37 @@
 // SPDX-License-Identifier: MIT
 // Faults for the end-to-end tests, preloaded into pagerange.
 //
-// Makes standard input and output misbehave the way real descriptors can.
-// Output calls are writes, splices and file copies to standard output.
-// FAULT_SHIM chooses:
+// Makes standard input and output misbehave the way real descriptors and
+// file systems can. Reads are reads and preads of standard input; output
+// calls are writes and file copies to standard output. FAULT_SHIM chooses:
 //   short     the first 1000 output calls move one byte each
 //   eintr     every other read and output call is interrupted before moving a byte
 //   enospc    the disk is full from the third output call on
 //   eio       the third read fails
-//   lseek     giving unread input back to a file fails
+//   lseek     setting the input's offset anywhere but 0 fails
 //   zero      every write takes nothing and gives no reason
 //   close     closing standard output fails, as NFS does for a write it lost
-//   nosplice  the kernel refuses splice and copy_file_range, as some file systems do
-//   shrink    the input file is emptied just before the first splice from it
-//   grow      100 form feeds are appended to the input file after the first
-//             move from the file's own offset
+//   nocopy    the kernel refuses copy_file_range, as across file systems
+//   cut       the first file copy stops after 1000 bytes, and every later
+//             one copies nothing, as if the file had ended there
+//   shrink    the input file is emptied just before the first file copy
+//   grow      the bytes of the file FAULT_GROWTH are appended to the input
+//             file after the first file copy or, where nothing is copied,
+//             after the second read
+//   espipe    the input cannot seek, nor be read at an offset, as a file
+//             its file system opens non-seekable
+//   blockdev  the input says it is a block device, as a loop device does
+//   align4k   a read into memory not aligned to 4096 bytes fails, as
+//             direct I/O from a disk with 4096-byte sectors does
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -56,43 +67,62 @@ ssize_t outputFault(size_t &size) {
     return 0;
 }
 
+// The fault, if any, for a read of standard input into buffer.
+ssize_t readFault(const void *buffer) {
+    const long call = ++reads;
+    if (mode("eintr") && call % 2 == 1) return failWith(EINTR);
+    if (mode("eio") && call == 3) return failWith(EIO);
+    if (mode("align4k") && reinterpret_cast<std::uintptr_t>(buffer) % 4096 != 0)
+        return failWith(EINVAL);
+    return 0;
+}
+
+// Empties the input file, or appends FAULT_GROWTH's bytes to it; once.
 void changeInputFile(bool grow) {
+    static bool changed = false;
+    if (changed) return;
+    changed = true;
     const int fd = open("/proc/self/fd/0", O_WRONLY | (grow ? O_APPEND : O_TRUNC));
-    if (grow) {
-        char formFeeds[100];
-        std::memset(formFeeds, '\f', sizeof formFeeds);
-        syscall(SYS_write, fd, formFeeds, sizeof formFeeds);
-    }
+    const char *const growth = std::getenv("FAULT_GROWTH");
+    if (grow && growth != nullptr)
+        if (std::FILE *from = std::fopen(growth, "rb")) {
+            char bytes[65536];
+            for (size_t got; (got = std::fread(bytes, 1, sizeof bytes, from)) > 0;)
+                syscall(SYS_write, fd, bytes, got);
+            std::fclose(from);
+        }
     close(fd);
 }
 
-// A splice or file copy from standard input to standard output.
-template <class Move>
-ssize_t moveFault(Move *move, int in, loff_t *inAt, int out, loff_t *outAt, size_t size,
-                  unsigned flags) {
-    if (out != 1) return move(in, inAt, out, outAt, size, flags);
-    if (const ssize_t fault = outputFault(size)) return fault;
-    if (mode("nosplice")) return failWith(EINVAL);
-    static bool changed = false;
-    if (mode("shrink") && inAt != nullptr && !changed) {
-        changeInputFile(false);
-        changed = true;
-    }
-    const ssize_t moved = move(in, inAt, out, outAt, size, flags);
-    if (mode("grow") && inAt == nullptr && moved > 0 && !changed) {
-        changeInputFile(true);
-        changed = true;
-    }
-    return moved;
+void afterRead(ssize_t got) {
+    if (mode("grow") && got > 0 && reads >= 2) changeInputFile(true);
 }
 
 } // namespace
 
 extern "C" ssize_t read(int fd, void *buffer, size_t size) {
-    const long call = fd == 0 ? ++reads : 0;
-    if (mode("eintr") && call % 2 == 1) return failWith(EINTR);
-    if (mode("eio") && call == 3) return failWith(EIO);
-    return syscall(SYS_read, fd, buffer, size);
+    if (fd != 0) return syscall(SYS_read, fd, buffer, size);
+    if (const ssize_t fault = readFault(buffer)) return fault;
+    const ssize_t got = syscall(SYS_read, fd, buffer, size);
+    afterRead(got);
+    return got;
+}
+
+// The program asks for 64-bit offsets, so it calls pread64, lseek64 and
+// fstat64 where the C library tells them apart from the plain calls; both
+// names forward to the library's own.
+extern "C" ssize_t pread64(int fd, void *buffer, size_t size, off64_t at) {
+    static const auto real = next<decltype(pread64)>("pread64");
+    if (fd != 0) return real(fd, buffer, size, at);
+    if (mode("espipe")) return failWith(ESPIPE);
+    if (const ssize_t fault = readFault(buffer)) return fault;
+    const ssize_t got = real(fd, buffer, size, at);
+    afterRead(got);
+    return got;
+}
+
+extern "C" ssize_t pread(int fd, void *buffer, size_t size, off_t at) {
+    return pread64(fd, buffer, size, at);
 }
 
 extern "C" ssize_t write(int fd, const void *data, size_t size) {
@@ -102,28 +132,40 @@ extern "C" ssize_t write(int fd, const void *data, size_t size) {
     return syscall(SYS_write, fd, data, size);
 }
 
-extern "C" ssize_t splice(int in, loff_t *inAt, int out, loff_t *outAt, size_t size,
-                          unsigned flags) {
-    static const auto real = next<decltype(splice)>("splice");
-    return moveFault(real, in, inAt, out, outAt, size, flags);
-}
-
 extern "C" ssize_t copy_file_range(int in, loff_t *inAt, int out, loff_t *outAt, size_t size,
                                    unsigned flags) {
     static const auto real = next<decltype(copy_file_range)>("copy_file_range");
-    return moveFault(real, in, inAt, out, outAt, size, flags);
+    static long copies = 0;
+    if (in != 0 || out != 1) return real(in, inAt, out, outAt, size, flags);
+    if (const ssize_t fault = outputFault(size)) return fault;
+    if (mode("nocopy")) return failWith(EXDEV);
+    if (mode("shrink")) changeInputFile(false);
+    if (mode("cut") && ++copies > 1) return 0;
+    if (mode("cut") && size > 1000) size = 1000;
+    const ssize_t copied = real(in, inAt, out, outAt, size, flags);
+    if (mode("grow") && copied > 0) changeInputFile(true);
+    return copied;
 }
 
-// The program asks for 64-bit offsets, so it calls lseek64 where the C
-// library tells the two apart; both forward to the library's own.
 extern "C" off64_t lseek64(int fd, off64_t offset, int whence) {
-    if (mode("lseek") && offset != 0) return failWith(EIO);
+    if (fd == 0 && mode("espipe")) return failWith(ESPIPE);
+    if (fd == 0 && mode("lseek") && offset != 0) return failWith(EIO);
     static const auto real = next<decltype(lseek64)>("lseek64");
     return real(fd, offset, whence);
 }
 
 extern "C" off_t lseek(int fd, off_t offset, int whence) {
     return static_cast<off_t>(lseek64(fd, offset, whence));
+}
+
+extern "C" int fstat64(int fd, struct stat64 *status) {
+    static const auto real = next<decltype(fstat64)>("fstat64");
+    const int result = real(fd, status);
+    if (fd == 0 && result == 0 && mode("blockdev")) {
+        status->st_mode = S_IFBLK | 0660;
+        status->st_size = 0;
+    }
+    return result;
 }
 
 extern "C" int close(int fd) {
