@@ -5,6 +5,7 @@
 include(GNUInstallDirs)
 set(PAGERANGE_MAINTAINER "pagerange maintainers <maintainers@users.noreply.c-seed-e442c8ae.example>"
     CACHE STRING "Name and address of the package's maintainer")
+include(cmake/changelog.cmake)
 configure_file(doc/pagerange.1.in pagerange.1 @ONLY)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS LICENSE README.md)
 file(READ LICENSE licence)
