@@ -80,9 +80,15 @@ set(CPACK_DEBIAN_PACKAGE_SECTION text)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_SOURCE_GENERATOR TGZ)
-set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git/" "/\\\\.git$" "/build/" "__pycache__")
+# The source tarball holds what git tracks in the commit checked out and
+# nothing else, wherever the checkout lies and whatever lies beside the
+# tracked files: cpack_project.cmake fills this tree by git archive.
+set(PAGERANGE_SOURCE_TREE ${CMAKE_CURRENT_BINARY_DIR}/source-tree)
+set(CPACK_SOURCE_INSTALLED_DIRECTORIES "${PAGERANGE_SOURCE_TREE};/")
+set(CPACK_SOURCE_IGNORE_FILES "^$")
 # Every file in a package gets the time of the last commit, so that two
-# builds of one commit are the same bytes; cpack asks git when it runs.
+# builds of one commit are the same bytes, from a clone or from the source
+# tarball; cpack asks git, or the tarball's SOURCE_DATE_EPOCH file, when it runs.
 configure_file(cmake/cpack_project.cmake.in cpack_project.cmake @ONLY)
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_BINARY_DIR}/cpack_project.cmake)
 include(CPack)
