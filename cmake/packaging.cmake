@@ -7,32 +7,13 @@ set(PAGERANGE_MAINTAINER "pagerange maintainers <maintainers@users.noreply.c-see
     CACHE STRING "Name and address of the package's maintainer")
 include(cmake/changelog.cmake)
 configure_file(doc/pagerange.1.in pagerange.1 @ONLY)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS LICENSE README.md)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS LICENSE)
 file(READ LICENSE licence)
 
 if(PAGERANGE_FOR_WINDOWS)
-  # A Windows user unpacks the zip and reads its text files in Notepad: CR LF.
-  function(write_crlf name text)
-    string(REPLACE "\n" "\r\n" text "${text}")
-    file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/${name} "${text}")
-  endfunction()
-  write_crlf(LICENSE.txt "${licence}")
-  file(READ README.md readme)
-  write_crlf(README.txt "${readme}")
+  include(cmake/windows_docs.cmake)
   install(TARGETS pagerange RUNTIME DESTINATION .)
-  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/LICENSE.txt ${CMAKE_CURRENT_BINARY_DIR}/README.txt
-          DESTINATION .)
-  find_program(PAGERANGE_GROFF groff)
-  if(PAGERANGE_GROFF)
-    # The manual as plain text, without the overstrikes a terminal would bold.
-    execute_process(COMMAND ${PAGERANGE_GROFF} -man -Tascii -P-cbou
-                    INPUT_FILE ${CMAKE_CURRENT_BINARY_DIR}/pagerange.1
-                    OUTPUT_VARIABLE manual COMMAND_ERROR_IS_FATAL ANY)
-    write_crlf(pagerange.txt "${manual}")
-    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/pagerange.txt DESTINATION .)
-  else()
-    message(WARNING "groff not found: the zip will hold no manual")
-  endif()
+  install(FILES ${windows_docs} DESTINATION .)
   set(CPACK_GENERATOR ZIP)
 else()
   install(TARGETS pagerange RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
