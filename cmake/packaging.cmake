@@ -5,33 +5,15 @@
 include(GNUInstallDirs)
 set(PAGERANGE_MAINTAINER "pagerange maintainers <maintainers@users.noreply.c-seed-e442c8ae.example>"
     CACHE STRING "Name and address of the package's maintainer")
+include(cmake/changelog.cmake)
 configure_file(doc/pagerange.1.in pagerange.1 @ONLY)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS LICENSE README.md)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS LICENSE)
 file(READ LICENSE licence)
 
 if(PAGERANGE_FOR_WINDOWS)
-  # A Windows user unpacks the zip and reads its text files in Notepad: CR LF.
-  function(write_crlf name text)
-    string(REPLACE "\n" "\r\n" text "${text}")
-    file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/${name} "${text}")
-  endfunction()
-  write_crlf(LICENSE.txt "${licence}")
-  file(READ README.md readme)
-  write_crlf(README.txt "${readme}")
+  include(cmake/windows_docs.cmake)
   install(TARGETS pagerange RUNTIME DESTINATION .)
-  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/LICENSE.txt ${CMAKE_CURRENT_BINARY_DIR}/README.txt
-          DESTINATION .)
-  find_program(PAGERANGE_GROFF groff)
-  if(PAGERANGE_GROFF)
-    # The manual as plain text, without the overstrikes a terminal would bold.
-    execute_process(COMMAND ${PAGERANGE_GROFF} -man -Tascii -P-cbou
-                    INPUT_FILE ${CMAKE_CURRENT_BINARY_DIR}/pagerange.1
-                    OUTPUT_VARIABLE manual COMMAND_ERROR_IS_FATAL ANY)
-    write_crlf(pagerange.txt "${manual}")
-    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/pagerange.txt DESTINATION .)
-  else()
-    message(WARNING "groff not found: the zip will hold no manual")
-  endif()
+  install(FILES ${windows_docs} DESTINATION .)
   set(CPACK_GENERATOR ZIP)
 else()
   install(TARGETS pagerange RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -79,9 +61,15 @@ set(CPACK_DEBIAN_PACKAGE_SECTION text)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_SOURCE_GENERATOR TGZ)
-set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git/" "/\\\\.git$" "/build/" "__pycache__")
+# The source tarball holds what git tracks in the commit checked out and
+# nothing else, wherever the checkout lies and whatever lies beside the
+# tracked files: cpack_project.cmake fills this tree by git archive.
+set(PAGERANGE_SOURCE_TREE ${CMAKE_CURRENT_BINARY_DIR}/source-tree)
+set(CPACK_SOURCE_INSTALLED_DIRECTORIES "${PAGERANGE_SOURCE_TREE};/")
+set(CPACK_SOURCE_IGNORE_FILES "^$")
 # Every file in a package gets the time of the last commit, so that two
-# builds of one commit are the same bytes; cpack asks git when it runs.
+# builds of one commit are the same bytes, from a clone or from the source
+# tarball; cpack asks git, or the tarball's SOURCE_DATE_EPOCH file, when it runs.
 configure_file(cmake/cpack_project.cmake.in cpack_project.cmake @ONLY)
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_BINARY_DIR}/cpack_project.cmake)
 include(CPack)

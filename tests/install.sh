@@ -2,19 +2,29 @@
 # SPDX-License-Identifier: MIT
 # Installs pagerange from a build tree, makes its Debian package and unpacks
 # it into a scratch root; in both places the program must run on the sample,
-# the compressed man page must render without a warning, and the copyright
-# file and changelog must be there.
+# the compressed man page must render without a warning and show the
+# project's version, the copyright file must be there, and the changelog's
+# top entry must be for the project's version.
 # usage: install.sh BUILD_DIR SOURCE_DIR
 set -eu
 build=$1 source=$2
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
+version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
 
 check() { # PREFIX: the installed program and its documents
     "$1/bin/pagerange" 2 2 < "$source/examples/report.txt" | grep -q 'page 2'
     test -z "$(gzip -dc "$1/share/man/man1/pagerange.1.gz" | groff -man -ww -z 2>&1)"
+    gzip -dc "$1/share/man/man1/pagerange.1.gz" | grep -q "^\\.TH .* \"pagerange $version\""
     grep -q '^License: Expat' "$1/share/doc/pagerange/copyright"
-    gzip -dc "$1/share/doc/pagerange/changelog.gz" | grep -q '^pagerange ('
+    top=$(gzip -dc "$1/share/doc/pagerange/changelog.gz" | sed -n 1p)
+    case $top in
+    "pagerange ($version) "*) ;;
+    *)
+        echo "the changelog's top entry is not for version $version: $top"
+        exit 1
+        ;;
+    esac
 }
 
 # The manual's source reads as a manual in place.
@@ -27,5 +37,6 @@ check "$scratch/prefix"
 deb=$(ls "$scratch"/package/pagerange_*.deb)
 dpkg-deb --field "$deb" Version Maintainer Description Depends
 dpkg-deb --field "$deb" Depends | grep -q libc6
+test "$(dpkg-deb --field "$deb" Version)" = "$version"
 dpkg -x "$deb" "$scratch/root"
 check "$scratch/root/usr"

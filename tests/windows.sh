@@ -34,5 +34,14 @@ for text in LICENSE.txt README.txt pagerange.txt; do
 done
 grep -q 'MIT License' "$unpacked/LICENSE.txt"
 grep -q 'copy a range of form-feed separated pages' "$unpacked/pagerange.txt"
+# The documents are for a Windows user: the README tells how to run the
+# program from PowerShell, the manual leaves out what only POSIX systems do,
+# and no line ends in a word broken by a hyphen.
+grep -q 'cmd /c "pagerange 3 5 < report.txt > pages.txt"' "$unpacked/README.txt"
+if grep -n -e 'Seekable input' -e SIGPIPE "$unpacked/pagerange.txt" ||
+    grep -n "[[:alpha:]]-$cr\$" "$unpacked/LICENSE.txt" "$unpacked/README.txt" "$unpacked/pagerange.txt"; then
+    echo "the zip's documents hold the lines above, which a Windows user should not read"
+    exit 1
+fi
 wine "$unpacked/pagerange.exe" 2 2 < "$source/examples/report.txt" | grep -q 'page 2'
 echo "the zip unpacks and runs: $(basename "$zip")"
