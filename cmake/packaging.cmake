@@ -1,10 +1,13 @@
 # SPDX-License-Identifier: MIT
-# What pagerange installs, and its packages: a Debian package, a Windows zip
-# and a source tarball, all made by CPack.
+# What pagerange installs, and its packages, all made by CPack: a Debian
+# package and an RPM, a Windows zip, a static program for any Linux, and a
+# source tarball.
 
 include(GNUInstallDirs)
 set(PAGERANGE_MAINTAINER "pagerange maintainers <maintainers@users.noreply.c-seed-e442c8ae.example>"
     CACHE STRING "Name and address of the package's maintainer")
+set(PAGERANGE_HOMEPAGE "https://pagerange.c-seed-e442c8ae.example/"
+    CACHE STRING "Where pagerange's releases are published")
 include(cmake/changelog.cmake)
 configure_file(doc/pagerange.1.in pagerange.1 @ONLY)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS LICENSE)
@@ -15,6 +18,13 @@ if(PAGERANGE_FOR_WINDOWS)
   install(TARGETS pagerange RUNTIME DESTINATION .)
   install(FILES ${windows_docs} DESTINATION .)
   set(CPACK_GENERATOR ZIP)
+elseif(PAGERANGE_STATIC)
+  # The program alone, with its licence, README and manual, for any Linux
+  # of its architecture: unpack it and put the program on the PATH.
+  install(TARGETS pagerange RUNTIME DESTINATION .)
+  install(FILES LICENSE README.md ${CMAKE_CURRENT_BINARY_DIR}/pagerange.1 DESTINATION .)
+  set(CPACK_GENERATOR TGZ)
+  set(CPACK_PACKAGE_FILE_NAME pagerange-${PROJECT_VERSION}-${CMAKE_SYSTEM_PROCESSOR}-linux)
 else()
   install(TARGETS pagerange RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   # Debian's machine-readable copyright file, around the licence itself.
@@ -60,6 +70,7 @@ soon as the last selected page is complete.")
 set(CPACK_DEBIAN_PACKAGE_SECTION text)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+include(cmake/rpm.cmake)
 set(CPACK_SOURCE_GENERATOR TGZ)
 # The source tarball holds what git tracks in the commit checked out and
 # nothing else, wherever the checkout lies and whatever lies beside the
