@@ -60,6 +60,13 @@ ReadResult readFrom(unsigned char *buffer, std::size_t size, off_t at) {
         const ssize_t got =
             in.seekable ? ::pread(inputFd, buffer, size, at) : ::read(inputFd, buffer, size);
         if (got >= 0) return {static_cast<std::size_t>(got), 0};
+        // Some descriptors (an eventfd, some devices) take a seek but will
+        // not be read at an offset. They refuse the first read, before any
+        // byte has been taken, so reading them as a stream loses nothing.
+        if (errno == ESPIPE && in.seekable) {
+            in.seekable = false;
+            continue;
+        }
         if (errno != EINTR && !waitUntilReady(inputFd, POLLIN)) return {0, errno};
     }
 }
@@ -158,6 +165,13 @@ void copyRest(std::int64_t most) {
     if (in.knownSize - from > room) return;
     struct stat input {};
     if (::fstat(inputFd, &input) != 0) return;
+    // A size below what has been read is no size at all, as with the
+    // pseudo-files under /proc: there is no rest to copy, and no point in
+    // asking again.
+    if (input.st_size < in.offset) {
+        in.copiesWork = false;
+        return;
+    }
     in.knownSize = input.st_size;
     off_t left = in.knownSize - from;
     if (left <= 0 || left > room) return;

@@ -69,6 +69,7 @@ class Case(NamedTuple):
     # that may not grow past LIMIT bytes), append (>> the input file), rw (1<> it)
     stdout: str = "pipe"
     rest: object = None  # what is left to read in the input file afterwards, or its offset
+    at: int = 0  # where the input file's offset stands when the program starts
     fault: str = ""  # the fault shim's mode
     nonblock: bool = False  # standard input and output inherited non-blocking, read slowly
     slow: bool = False  # run only with --slow
@@ -77,7 +78,7 @@ class Case(NamedTuple):
 
 # What the "grow" fault appends to the input: form feeds among text, dense
 # enough that a range can end in it after a long run of sparse pages.
-GROWTH = (FF * 997 + b"grown\n") * 260
+GROWTH = (FF * 997 + b"g\n") * 260
 
 
 def pick(data, start, end):
@@ -107,6 +108,11 @@ def cases(block):
     sparse = b"a\f" + (b"text line\n" * 5 + FF) * (5 * block // 102)
     sparse_end = sparse.count(FF) + (len(sparse) - block) + 1000
     grown, after_grown = pick(sparse + GROWTH, 2, sparse_end)
+    # An end that GROWTH alone could not reach were every byte a form feed,
+    # but that it reaches with the form feeds copied uncounted before it:
+    # by the time GROWTH is found, two blocks have been counted.
+    late_end = 1 + sparse[: 2 * block].count(FF) + len(GROWTH) + 300
+    grown_late, after_late = pick(sparse + GROWTH, 2, late_end)
     # Page ends past 2 GiB and past 4 GiB: pages 2 and 4 are 13 and 10 bytes.
     huge = Sparse(2**32 + 100, {2**31 - 3: FF, 2**31 + 10: FF, 2**32 + 10: FF, 2**32 + 20: FF})
     rows = [
@@ -164,7 +170,7 @@ def cases(block):
         Case(["1", "9"], text, text[: 2 * block], 1, WRITE_ERROR % "No space left on device",
              stdin="file", fault="enospc"),
         Case(["1", "9"], text, text[: 2 * block], 1, READ_ERROR % "Input/output error",
-             stdin="file", fault="eio"),
+             stdin="file", fault="eio", rest=text[2 * block :]),
         Case(["1", "1"], pqr, b"P\f", 1, READ_ERROR % "Input/output error", stdin="file",
              fault="lseek"),
         # Descriptors the caller left non-blocking are waited on, not failed.
@@ -188,6 +194,12 @@ def cases(block):
         Case(["2", str(sparse_end)], sparse, grown, stdin="file", stdout="file", fault="grow",
              rest=after_grown),
         Case(["2", str(sparse_end)], sparse, grown, stdin="file", fault="grow", rest=after_grown),
+        # What came is copied too, when it cannot end the range either;
+        # but not when it can only with the bytes copied before it.
+        Case(["2", "2147483647"], sparse, (sparse + GROWTH)[2:], stdin="file", stdout="file",
+             fault="grow", rest=b""),
+        Case(["2", str(late_end)], sparse, grown_late, stdin="file", stdout="file", fault="grow",
+             rest=after_late),
         # The output is the bytes as read: a file changed after the program
         # has gone does not change what its reader gets.
         Case(["1", "1"], b"AAAAAAAA\fBBBB", b"AAAAAAAA\f", stdin="file", stdout="rewritten"),
@@ -201,6 +213,9 @@ def cases(block):
         Case(["200", "450"], sectors, pages200to450, stdin="device", rest=after450),
         Case(["200", "450"], sectors, pages200to450, stdin="file", fault="blockdev", rest=after450),
         Case(["1", "1"], pqr, b"P\f", stdin="file", fault="espipe", rest=b""),
+        Case(["1", "1"], pqr, b"P\f", stdin="file", fault="nopread", rest=b""),
+        # A file read on from where an earlier program left it.
+        Case(["2", "2"], pqr + b"\fS", b"R\f", stdin="file", at=2, rest=b"S"),
         # Direct I/O reads only into memory aligned to the disk's sectors.
         Case(["200", "450"], sectors, pages200to450, stdin="direct", rest=after450),
         Case(["200", "450"], sectors, pages200to450, stdin="file", fault="align4k", rest=after450),
@@ -311,6 +326,7 @@ def run(command, case, stdin_kind, scratch, env, cleanup):
     stdin, input_path = subprocess.PIPE, None
     if stdin_kind in ("file", "direct", "device"):
         stdin, input_path = open_input(case, stdin_kind, scratch, cleanup)
+        os.lseek(stdin, case.at, os.SEEK_SET)
     elif stdin_kind == "dir":
         stdin = os.open(scratch, os.O_RDONLY)
         handed.append(stdin)

@@ -20,6 +20,7 @@
 //             after the second read
 //   espipe    the input cannot seek, nor be read at an offset, as a file
 //             its file system opens non-seekable
+//   nopread   the input seeks but cannot be read at an offset, as an eventfd
 //   blockdev  the input says it is a block device, as a loop device does
 //   align4k   a read into memory not aligned to 4096 bytes fails, as
 //             direct I/O from a disk with 4096-byte sectors does
@@ -114,7 +115,7 @@ extern "C" ssize_t read(int fd, void *buffer, size_t size) {
 extern "C" ssize_t pread64(int fd, void *buffer, size_t size, off64_t at) {
     static const auto real = next<decltype(pread64)>("pread64");
     if (fd != 0) return real(fd, buffer, size, at);
-    if (mode("espipe")) return failWith(ESPIPE);
+    if (mode("espipe") || mode("nopread")) return failWith(ESPIPE);
     if (const ssize_t fault = readFault(buffer)) return fault;
     const ssize_t got = real(fd, buffer, size, at);
     afterRead(got);
