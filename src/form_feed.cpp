@@ -142,9 +142,10 @@ bool hasNeon() {
 
 #ifdef PAGERANGE_VSX
 
-// Every POWER8, the ppc64el baseline, has VSX.
+// Every POWER8, the ppc64el baseline, has VSX. Pairs of its 16-byte
+// vectors, eight loads a round, measured fastest under qemu.
 std::size_t countVsx(const unsigned char *data, std::size_t size) {
-    return countVectors<Bytes16, Shorts16, 4>(data, size);
+    return countVectors<Bytes32, Shorts32, 4>(data, size);
 }
 
 #endif

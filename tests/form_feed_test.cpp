@@ -47,10 +47,11 @@ TEST_P(CountPathTest, MatchesPlainCount) {
     if (const auto known = knownToRun(path.name))
         ASSERT_EQ(path.runsHere(), *known) << "the probe for " << path.name;
     if (!path.runsHere()) GTEST_SKIP() << "this processor cannot run " << path.name;
-    // A round is 16, 32 or 64 bytes; 8160 and 16320 bytes are 255 rounds.
-    const std::size_t sizes[] = {0,     1,     15,    16,    17,    31,    32,   33,
-                                 63,    64,    65,    4096,  8159,  8160,  8161, 8192,
-                                 16319, 16320, 16321, 16384, 16385, 48965, 70001};
+    // A round is 32, 64 or 128 bytes; 8160, 16320 and 32640 bytes are 255
+    // rounds.
+    const std::size_t sizes[] = {0,     1,     15,    16,    17,    31,    32,    33,    63,
+                                 64,    65,    4096,  8159,  8160,  8161,  8192,  16319, 16320,
+                                 16321, 16384, 16385, 32639, 32640, 32641, 48965, 70001};
     std::mt19937 random(12);
     const std::vector<std::string> contents = [&] {
         const std::size_t most = 70001;
