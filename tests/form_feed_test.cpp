@@ -44,8 +44,9 @@ TEST_P(CountPathTest, MatchesPlainCount) {
     const CountPath path = GetParam();
     // A probe that wrongly says no would only skip the path; one that
     // wrongly says yes would crash the program on a processor without it.
-    if (const auto known = knownToRun(path.name))
+    if (const auto known = knownToRun(path.name)) {
         ASSERT_EQ(path.runsHere(), *known) << "the probe for " << path.name;
+    }
     if (!path.runsHere()) GTEST_SKIP() << "this processor cannot run " << path.name;
     // A round is 32, 64 or 128 bytes; 8160, 16320 and 32640 bytes are 255
     // rounds.
