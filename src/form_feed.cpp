@@ -46,17 +46,17 @@ using Bytes32 = unsigned char __attribute__((vector_size(32)));
 using Shorts16 = unsigned short __attribute__((vector_size(32)));
 using Shorts32 = unsigned short __attribute__((vector_size(64)));
 
-// A lane that holds a form feed is zero once xored with one, and its
-// logical not is -1; written as a compare, clang warns on POWER that the
-// meaning of comparing vectors there is to change. Adding the -1s counts
-// down in byte lanes, which hold at most 255 hits before they must be
-// negated and summed; it is also one instruction fewer than subtracting,
-// which compilers turn into a mask and an add. Each of Loads vectors a
-// round has its own lanes, to keep that many loads in flight; they are
-// widened and added as whole vectors, never indexed, so that they stay in
-// registers (a lane array summed in a loop went to the stack on every
-// round under clang). Always inlined, so each caller compiles it for its
-// own instruction set.
+// Xored with a form feed, a lane that held one is zero, and its logical not
+// is -1 (0 in every other lane): a compare gives the same, but clang warns
+// on POWER that what comparing vectors gives there is to change. Adding the
+// -1s counts down in byte lanes, which hold at most 255 hits before they
+// must be negated and summed; it is also one instruction fewer than
+// subtracting, which compilers turn into a mask and an add. Each of Loads
+// vectors a round has its own lanes, to keep that many loads in flight;
+// they are widened and added as whole vectors, never indexed, so that they
+// stay in registers (a lane array summed in a loop went to the stack on
+// every round under clang). Always inlined, so each caller compiles it for
+// its own instruction set.
 template <class Bytes, class Shorts, std::size_t Loads>
 [[gnu::always_inline]] inline std::size_t countVectors(const unsigned char *data,
                                                        std::size_t size) {
