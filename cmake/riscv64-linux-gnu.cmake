@@ -1,0 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Toolchain: 64-bit RISC-V, Debian's riscv64.
+set(PAGERANGE_TRIPLE riscv64-linux-gnu)
+set(PAGERANGE_QEMU qemu-riscv64-static)
+include(${CMAKE_CURRENT_LIST_DIR}/linux-cross.cmake)
