@@ -31,7 +31,9 @@ std::string pathName(const testing::TestParamInfo<CountPath> &info) {
 std::optional<bool> knownToRun(const std::string &name) {
     const char *listed = std::getenv("PAGERANGE_COUNT_PATHS");
     if (listed == nullptr || *listed == '\0') return std::nullopt;
-    return ("," + std::string(listed) + ",").find("," + name + ",") != std::string::npos;
+    std::string paths = ",";
+    paths.append(listed).append(",");
+    return paths.find("," + name + ",") != std::string::npos;
 }
 
 } // namespace

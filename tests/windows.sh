@@ -35,11 +35,13 @@ done
 grep -q 'MIT License' "$unpacked/LICENSE.txt"
 grep -q 'copy a range of form-feed separated pages' "$unpacked/pagerange.txt"
 # The documents are for a Windows user: the README tells how to run the
-# program from PowerShell, the manual leaves out what only POSIX systems do,
-# and no line ends in a word broken by a hyphen.
+# program from PowerShell, the manual leaves out what only POSIX systems do
+# (file offsets, SIGPIPE, the sh examples), no line ends in a word broken by
+# a hyphen, and no line is spread out to the right margin.
 grep -q 'cmd /c "pagerange 3 5 < report.txt > pages.txt"' "$unpacked/README.txt"
-if grep -n -e 'Seekable input' -e SIGPIPE "$unpacked/pagerange.txt" ||
-    grep -n "[[:alpha:]]-$cr\$" "$unpacked/LICENSE.txt" "$unpacked/README.txt" "$unpacked/pagerange.txt"; then
+if grep -n -e 'Seekable input' -e SIGPIPE -e 'lpr' -e 'while \[' -e '>>' "$unpacked/pagerange.txt" ||
+    grep -n "[[:alpha:]]-$cr\$" "$unpacked/LICENSE.txt" "$unpacked/README.txt" "$unpacked/pagerange.txt" ||
+    grep -n '[[:lower:],]  [[:lower:]]' "$unpacked/pagerange.txt"; then
     echo "the zip's documents hold the lines above, which a Windows user should not read"
     exit 1
 fi
