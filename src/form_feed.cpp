@@ -164,12 +164,13 @@ constexpr CountPath paths[] = {
 #endif
 };
 
-const auto fastest = [] {
+const CountPath &fastest = []() -> const CountPath & {
     auto path = std::rbegin(paths);
     while (!path->runsHere())
         ++path;
-    return path->count;
+    return *path;
 }();
+const auto fastestCount = fastest.count;
 
 } // namespace
 
@@ -177,8 +178,12 @@ std::span<const CountPath> countPaths() {
     return paths;
 }
 
+const CountPath &chosenCountPath() {
+    return fastest;
+}
+
 std::size_t countFormFeeds(const unsigned char *data, std::size_t size) {
-    return fastest(data, size);
+    return fastestCount(data, size);
 }
 
 std::size_t passFormFeeds(const unsigned char *data, std::size_t size, std::size_t &n) {

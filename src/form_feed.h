@@ -20,6 +20,9 @@ struct CountPath {
 // this processor is chosen once, at start; the tests run them all.
 std::span<const CountPath> countPaths();
 
+// The path countFormFeeds counts with.
+const CountPath &chosenCountPath();
+
 // How many form feeds data[0, size) holds.
 std::size_t countFormFeeds(const unsigned char *data, std::size_t size);
 

@@ -527,6 +527,11 @@ def run_all(rows, command, prog, line_end, env, options):
         with open(growth, "wb") as f:
             f.write(GROWTH)
         env = dict(env, FAULT_GROWTH=growth)
+        if "LD_PRELOAD" in env:
+            # ld.so splits LD_PRELOAD at spaces: a checkout's path may hold one.
+            shim = os.path.join(scratch, "fault_shim.so")
+            os.symlink(os.path.abspath(env["LD_PRELOAD"]), shim)
+            env["LD_PRELOAD"] = shim
         for case in rows:
             for kind in ["file", "pipe"] if case.stdin == "both" else [case.stdin]:
                 check_rest = (case.rest is not None and kind in ("file", "direct", "device")

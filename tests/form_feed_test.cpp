@@ -84,3 +84,24 @@ TEST_P(CountPathTest, MatchesPlainCount) {
 }
 
 INSTANTIATE_TEST_SUITE_P(FormFeeds, CountPathTest, testing::ValuesIn(countPaths()), pathName);
+
+// A path missing from the build, or one passed over, gives the right count
+// slowly: the program must count with the fastest path that runs here, and
+// have every path an emulated processor is known to run.
+TEST(CountPaths, FastestThatRunsIsChosen) {
+    const auto paths = countPaths();
+    const auto runs = std::find_if(paths.rbegin(), paths.rend(),
+                                   [](const CountPath &path) { return path.runsHere(); });
+    ASSERT_NE(runs, paths.rend());
+    EXPECT_STREQ(chosenCountPath().name, runs->name);
+    const char *listed = std::getenv("PAGERANGE_COUNT_PATHS");
+    std::string names = listed == nullptr ? "" : listed;
+    for (std::size_t at = 0; at < names.size();) {
+        const std::size_t end = std::min(names.find(',', at), names.size());
+        const std::string name = names.substr(at, end - at);
+        EXPECT_TRUE(std::any_of(paths.begin(), paths.end(),
+                                [&](const CountPath &path) { return path.name == name; }))
+            << "this build has no " << name << " count";
+        at = end + 1;
+    }
+}
