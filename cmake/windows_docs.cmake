@@ -33,6 +33,13 @@ if(PAGERANGE_GROFF)
       message(FATAL_ERROR "doc/pagerange.1.in: a POSIX only part has no end")
     endif()
     math(EXPR to "${to} + ${end_length}")
+    # A part is a few paragraphs; one that would take a section heading
+    # with it has lost its end marker.
+    math(EXPR length "${to} - ${from}")
+    string(SUBSTRING "${page}" ${from} ${length} part)
+    if(part MATCHES "\n\\.SH ")
+      message(FATAL_ERROR "doc/pagerange.1.in: a POSIX only part runs into a section heading")
+    endif()
     string(SUBSTRING "${page}" 0 ${from} before)
     string(SUBSTRING "${page}" ${to} -1 after)
     set(page "${before}${after}")

@@ -527,10 +527,10 @@ def run_all(rows, command, prog, line_end, env, options):
         with open(growth, "wb") as f:
             f.write(GROWTH)
         env = dict(env, FAULT_GROWTH=growth)
-        if "LD_PRELOAD" in env:
+        if options.shim:
             # ld.so splits LD_PRELOAD at spaces: a checkout's path may hold one.
             shim = os.path.join(scratch, "fault_shim.so")
-            os.symlink(os.path.abspath(env["LD_PRELOAD"]), shim)
+            os.symlink(os.path.abspath(options.shim), shim)
             env["LD_PRELOAD"] = shim
         for case in rows:
             for kind in ["file", "pipe"] if case.stdin == "both" else [case.stdin]:

@@ -96,10 +96,14 @@ TEST(CountPaths, FastestThatRunsIsChosen) {
     EXPECT_STREQ(chosenCountPath().name, runs->name);
     const char *listed = std::getenv("PAGERANGE_COUNT_PATHS");
     std::string names = listed == nullptr ? "" : listed;
+#if defined(__x86_64__) || defined(__i386__)
+    names += ",sse2,avx2"; // built for every x86, chosen at run time
+#endif
     for (std::size_t at = 0; at < names.size();) {
         const std::size_t end = std::min(names.find(',', at), names.size());
         const std::string name = names.substr(at, end - at);
-        EXPECT_TRUE(std::any_of(paths.begin(), paths.end(),
+        EXPECT_TRUE(name.empty() ||
+                    std::any_of(paths.begin(), paths.end(),
                                 [&](const CountPath &path) { return path.name == name; }))
             << "this build has no " << name << " count";
         at = end + 1;
