@@ -25,30 +25,6 @@ set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION
     /usr/${CMAKE_INSTALL_MANDIR} /usr/${CMAKE_INSTALL_MANDIR}/man1)
 set(CPACK_RPM_USER_FILELIST "%license /usr/${CMAKE_INSTALL_DOCDIR}/copyright")
 
-# Each Debian entry,
-#   pagerange (1.0.0) unstable; urgency=medium
-#     * A change,
-#       over two lines.
-#    -- Name <address>  Tue, 08 Dec 2026 12:00:00 +0000
-# becomes
-#   * Tue Dec 08 2026 Name <address> - 1.0.0-1
-#   - A change,
-#     over two lines.
-file(STRINGS doc/changelog lines)
-set(rpm_changelog "")
-set(entry "")
-foreach(line IN LISTS lines)
-  if(line MATCHES "^pagerange \\(([^)]+)\\)")
-    set(version ${CMAKE_MATCH_1})
-  elseif(line MATCHES "^  \\* (.*)")
-    string(APPEND entry "- ${CMAKE_MATCH_1}\n")
-  elseif(line MATCHES "^    (.*)")
-    string(APPEND entry "  ${CMAKE_MATCH_1}\n")
-  elseif(line MATCHES "^ -- (.*>)  ([A-Z][a-z][a-z]), ([0-9]+) ([A-Z][a-z][a-z]) ([0-9]+) ")
-    string(APPEND rpm_changelog "* ${CMAKE_MATCH_2} ${CMAKE_MATCH_4} ${CMAKE_MATCH_3} "
-                                "${CMAKE_MATCH_5} ${CMAKE_MATCH_1} - ${version}-1\n${entry}\n")
-    set(entry "")
-  endif()
-endforeach()
-file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/rpm-changelog "${rpm_changelog}")
+# The changelog in RPM's form, which changelog.cmake made from doc/changelog.
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/rpm-changelog "${PAGERANGE_RPM_CHANGELOG}")
 set(CPACK_RPM_CHANGELOG_FILE ${CMAKE_CURRENT_BINARY_DIR}/rpm-changelog)
