@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,6 +30,7 @@ constexpr std::size_t maxTransfer = std::size_t{1} << 30;
 // one record of where reading stands. Anything else is read as it comes.
 struct Input {
     bool seekable = false;
+    bool direct = false;      // opened for direct I/O: read in aligned blocks
     bool copiesWork = false;  // the output is another regular file, for copyToFile
     bool sameFileOut = false; // reading stops at the size it had at start
     off_t sizeAtStart = 0;
@@ -54,12 +56,19 @@ bool waitUntilReady(int fd, short events) {
     return true;
 }
 
-// Reads from `at`, or from wherever the input stands when it cannot seek.
+// Reads up to `size` bytes from `at`, or from wherever the input stands
+// when it cannot seek. Direct I/O reads only whole aligned blocks, so such
+// an input is read from the start of the block that holds `at`, and the
+// bytes before `at` are passed over; `size` is then a multiple of the block.
 ReadResult readFrom(unsigned char *buffer, std::size_t size, off_t at) {
     for (;;) {
+        const off_t head = in.seekable && in.direct ? at % off_t{ioAlignment} : 0;
         const ssize_t got =
-            in.seekable ? ::pread(inputFd, buffer, size, at) : ::read(inputFd, buffer, size);
-        if (got >= 0) return {static_cast<std::size_t>(got), 0};
+            in.seekable ? ::pread(inputFd, buffer, size, at - head) : ::read(inputFd, buffer, size);
+        if (got >= 0) {
+            const auto skip = static_cast<std::size_t>(std::min<off_t>(head, got));
+            return {buffer + skip, static_cast<std::size_t>(got) - skip, 0};
+        }
         // Some descriptors (an eventfd, some devices) take a seek but will
         // not be read at an offset. They refuse the first read, before any
         // byte has been taken, so reading them as a stream loses nothing.
@@ -67,7 +76,7 @@ ReadResult readFrom(unsigned char *buffer, std::size_t size, off_t at) {
             in.seekable = false;
             continue;
         }
-        if (errno != EINTR && !waitUntilReady(inputFd, POLLIN)) return {0, errno};
+        if (errno != EINTR && !waitUntilReady(inputFd, POLLIN)) return {buffer, 0, errno};
     }
 }
 
@@ -107,6 +116,10 @@ int openStreams() {
     if (at < 0) return 0;
     in.seekable = true;
     in.offset = in.blockAt = in.copiedTo = at;
+#ifdef O_DIRECT
+    const int flags = ::fcntl(inputFd, F_GETFL);
+    in.direct = flags >= 0 && (flags & O_DIRECT) != 0;
+#endif
     if (!S_ISREG(input.st_mode)) return 0;
     in.sizeAtStart = in.knownSize = input.st_size;
 
@@ -126,23 +139,20 @@ ReadResult readInput(unsigned char *buffer, std::size_t capacity) {
         // All the file we knew of went out uncounted. Those bytes need
         // counting only if more input follows them.
         const ReadResult more = readFrom(buffer, capacity, in.copiedTo);
-        if (more.error != 0) return more;
-        if (more.bytes == 0) {
-            in.offset = in.copiedTo;
-            return more;
-        }
+        if (more.error != 0 || more.bytes == 0) return more;
         in.knownSize = in.copiedTo + static_cast<off_t>(more.bytes);
     }
+    ReadResult got = readFrom(buffer, capacity, in.offset);
+    // What lies past the size the input had at start is our own output.
     if (in.sameFileOut)
-        capacity = static_cast<std::size_t>(
-            std::clamp<off_t>(in.sizeAtStart - in.offset, 0, static_cast<off_t>(capacity)));
-    const ReadResult got = readFrom(buffer, capacity, in.offset);
+        got.bytes = static_cast<std::size_t>(
+            std::clamp<off_t>(in.sizeAtStart - in.offset, 0, static_cast<off_t>(got.bytes)));
     in.blockAt = in.offset;
     in.offset += static_cast<off_t>(got.bytes);
     return got;
 }
 
-int writeOutput(const unsigned char *block, std::size_t begin, std::size_t end) {
+WriteResult writeOutput(const unsigned char *block, std::size_t begin, std::size_t end) {
     // What copyRest copied is in the output already.
     const off_t copied = in.copiedTo - in.blockAt;
     if (copied > static_cast<off_t>(begin))
@@ -152,7 +162,7 @@ int writeOutput(const unsigned char *block, std::size_t begin, std::size_t end) 
         return ::write(outputFd, block + end - static_cast<std::size_t>(left), size);
     });
     // Nothing taken and no reason given: the device is full.
-    return stop == movedNothing ? ENOSPC : stop;
+    return {end - static_cast<std::size_t>(left), stop == movedNothing ? ENOSPC : stop};
 }
 
 void copyRest(std::int64_t most) {
@@ -187,7 +197,11 @@ void copyRest(std::int64_t most) {
 
 int leaveInput(std::size_t unread) {
     if (!in.seekable) return 0;
-    if (::lseek(inputFd, in.offset - static_cast<off_t>(unread), SEEK_SET) < 0) return errno;
+    // Bytes copied uncounted are in the output, even where counting has not
+    // reached them: a failure ended it, or a file rewritten behind us ended
+    // the range before them.
+    const off_t used = std::max(in.offset - static_cast<off_t>(unread), in.copiedTo);
+    if (::lseek(inputFd, used, SEEK_SET) < 0) return errno;
     return 0;
 }
 

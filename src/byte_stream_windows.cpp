@@ -39,11 +39,11 @@ int openStreams() {
 
 ReadResult readInput(unsigned char *buffer, std::size_t capacity) {
     const int got = _read(inputFd, buffer, static_cast<unsigned>(std::min(capacity, maxTransfer)));
-    if (got < 0) return {0, errno};
-    return {static_cast<std::size_t>(got), 0};
+    if (got < 0) return {buffer, 0, errno};
+    return {buffer, static_cast<std::size_t>(got), 0};
 }
 
-int writeOutput(const unsigned char *block, std::size_t begin, std::size_t end) {
+WriteResult writeOutput(const unsigned char *block, std::size_t begin, std::size_t end) {
     while (begin < end) {
         const int put = _write(outputFd, block + begin,
                                static_cast<unsigned>(std::min(end - begin, maxTransfer)));
@@ -51,12 +51,12 @@ int writeOutput(const unsigned char *block, std::size_t begin, std::size_t end) 
             begin += static_cast<std::size_t>(put);
             wroteAny = true;
         } else if (put == 0) {
-            return ENOSPC;
+            return {begin, ENOSPC};
         } else {
-            return readerHasGone(_doserrno) ? EPIPE : errno;
+            return {begin, readerHasGone(_doserrno) ? EPIPE : errno};
         }
     }
-    return 0;
+    return {end, 0};
 }
 
 // Text mode translates every byte it passes, so there is no copying them

@@ -16,10 +16,11 @@ namespace {
 // set, and 128 to 512 KiB tie within noise (1.02 to 1.08). The smallest of
 // those keeps memory lowest and hands a pipe the same writes cat does.
 constexpr std::size_t bufferSize = std::size_t{PAGERANGE_BUFFER_KIB} * 1024;
+static_assert(bufferSize % ioAlignment == 0, "direct I/O reads whole aligned blocks");
 
 // Aligned for direct I/O, which reads only into whole logical blocks of
-// memory (up to 4096 bytes), so that input opened with O_DIRECT reads too.
-alignas(4096) unsigned char buffer[bufferSize];
+// memory, so that input opened with O_DIRECT reads too.
+alignas(ioAlignment) unsigned char buffer[bufferSize];
 
 // A failure, and whether it was reading or writing that failed.
 struct Failure {
@@ -28,7 +29,8 @@ struct Failure {
 };
 
 // Copies the selected pages; returns the first failure, if any, and sets
-// unread to the bytes of the last block that were not used.
+// unread to the bytes of the last block that were not used: those past the
+// range, or those a failed write did not put out.
 Failure copyPages(PageRange &range, std::size_t &unread) {
     if (const int error = openStreams()) return {"read", error};
     while (!range.complete) {
@@ -36,10 +38,10 @@ Failure copyPages(PageRange &range, std::size_t &unread) {
         const ReadResult got = readInput(buffer, bufferSize);
         if (got.error != 0) return {"read", got.error};
         if (got.bytes == 0) break;
-        const BlockCut cut = cutBlock(range, buffer, got.bytes);
-        unread = got.bytes - cut.consumed;
-        if (const int error = writeOutput(buffer, cut.writeBegin, cut.writeEnd))
-            return {"write", error};
+        const BlockCut cut = cutBlock(range, got.data, got.bytes);
+        const WriteResult put = writeOutput(got.data, cut.writeBegin, cut.writeEnd);
+        unread = got.bytes - (put.error == 0 ? cut.consumed : put.reached);
+        if (put.error != 0) return {"write", put.error};
     }
     return {};
 }

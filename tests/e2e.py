@@ -70,8 +70,12 @@ class Case(NamedTuple):
     stdout: str = "pipe"
     rest: object = None  # what is left to read in the input file afterwards, or its offset
     at: int = 0  # where the input file's offset stands when the program starts
-    fault: str = ""  # the fault shim's mode
+    before: list = None  # the arguments of a run on the same open input, just before
+    fault: str = ""  # the fault shim's modes, separated by commas
     nonblock: bool = False  # standard input and output inherited non-blocking, read slowly
+    # Seconds the input's writer stops for after its first piece; the
+    # program waits for it taking less than a quarter of that in processor time.
+    pause: float = 0
     slow: bool = False  # run only with --slow
     only: str = ""  # posix or windows, when the row means something on one only; both
 
@@ -98,6 +102,9 @@ def cases(block):
     text = bytes(range(13, 256)) * (3 * MIB // 243)  # no form feed
     abc = b"abc" * MIB  # no form feed, nor anything Windows translates
     ends_ff = b"a\f" + b"x" * (3 * block) + FF
+    # A rest that cannot end the range once two blocks have been counted,
+    # but could after one: copied after the second read.
+    late_rest = b"a\f" + b"x" * (3 * block)
     # Pages of text and form feeds that cross block edges, a whole number of
     # 4 KiB sectors, as a block device holds them.
     sectors = b"".join(b"%06d page\n" % n * (n % 97 + 1) + FF for n in range(1000))
@@ -113,6 +120,8 @@ def cases(block):
     # by the time GROWTH is found, two blocks have been counted.
     late_end = 1 + sparse[: 2 * block].count(FF) + len(GROWTH) + 300
     grown_late, after_late = pick(sparse + GROWTH, 2, late_end)
+    # Pages read on from an offset that is no multiple of any disk's sector.
+    from751, after751 = pick(sectors[751:], 1, 2)
     # Page ends past 2 GiB and past 4 GiB: pages 2 and 4 are 13 and 10 bytes.
     huge = Sparse(2**32 + 100, {2**31 - 3: FF, 2**31 + 10: FF, 2**32 + 10: FF, 2**32 + 20: FF})
     rows = [
@@ -152,30 +161,45 @@ def cases(block):
              2**31 - 1, stdin="pipe"),
         # The input keeps coming, but the range is complete: exit now.
         Case(["1", "1"], pqr, b"P\f", stdin="held"),
-        # Failures are reported once, after what was selected has been written.
+        # Failures are reported once, after what was selected has been
+        # written. The input is left just past what went out or was passed
+        # over before the range, so that nothing is lost or given twice.
         Case(["1", "2"], pqr, b"", 1, WRITE_ERROR % "No space left on device", stdout="full",
-             only="both"),
+             rest=pqr, only="both"),
+        Case(["2", "9"], pqr, b"", 1, WRITE_ERROR % "No space left on device", stdout="full",
+             rest=b"Q\fR"),
+        Case(["2", "2"], pqr, b"", 1, WRITE_ERROR % "No space left on device", stdout="full",
+             rest=b"Q\fR"),
         Case(["3", "4"], b"P\fQ", b"", stdout="full"),
-        Case(["1", "2"], pqr, b"", 1, WRITE_ERROR % "Bad file descriptor", stdout="closed"),
+        Case(["1", "2"], pqr, b"", 1, WRITE_ERROR % "Bad file descriptor", stdout="closed",
+             rest=pqr),
         Case(["3", "4"], b"P\fQ", b"", stdout="closed"),
-        Case(["1", "2"], pqr, b"", -signal.SIGPIPE, stdout="gone"),
-        Case(["1", "2"], pqr, b"", 1, WRITE_ERROR % "Broken pipe", stdout="gone-ignored"),
+        Case(["1", "2"], pqr, b"", -signal.SIGPIPE, stdout="gone", rest=pqr),
+        Case(["1", "2"], pqr, b"", 1, WRITE_ERROR % "Broken pipe", stdout="gone-ignored",
+             rest=pqr),
+        Case(["2", "2"], pqr, b"", 1, WRITE_ERROR % "Broken pipe", stdout="gone-ignored",
+             rest=b"Q\fR"),
         # The Windows runtime has no errno for a file too large and says EINVAL.
         Case(["1", "9"], abc, abc[:LIMIT], 1, WRITE_ERROR % "File too large", stdin="file",
-             stdout="limited", only="posix"),
+             stdout="limited", rest=abc[LIMIT:], only="posix"),
         Case(["1", "9"], abc, abc[:LIMIT], 1, WRITE_ERROR % "Invalid argument", stdin="file",
              stdout="limited", only="windows"),
         Case(["1", "2"], b"", b"", 1, READ_ERROR % "Is a directory", stdin="dir"),
         Case(["1", "2"], b"", b"", 1, READ_ERROR % "Bad file descriptor", stdin="closed"),
         Case(["1", "9"], text, text[: 2 * block], 1, WRITE_ERROR % "No space left on device",
-             stdin="file", fault="enospc"),
+             stdin="file", fault="enospc", rest=text[2 * block :]),
+        Case(["1", "9"], text, text[:2], 1, WRITE_ERROR % "No space left on device",
+             stdin="file", fault="short,enospc", rest=text[2:]),
         Case(["1", "9"], text, text[: 2 * block], 1, READ_ERROR % "Input/output error",
              stdin="file", fault="eio", rest=text[2 * block :]),
         Case(["1", "1"], pqr, b"P\f", 1, READ_ERROR % "Input/output error", stdin="file",
              fault="lseek"),
-        # Descriptors the caller left non-blocking are waited on, not failed.
+        # Descriptors the caller left non-blocking are waited on, not failed,
+        # and without spinning while the writer stops.
         Case(["1", "9"], text, text, stdin="pipe", nonblock=True),
         Case(["1", "9"], text, text, stdin="file", nonblock=True),
+        Case(["1", "9"], text[: 4 * 65536], text[: 4 * 65536], stdin="pipe", nonblock=True,
+             pause=1.0),
         # Into another file, past the start page, a rest too short to end
         # the range is copied unread: the third read, which would fail, never
         # comes. Refused, cut short, or finding the file emptied, the copy
@@ -188,6 +212,18 @@ def cases(block):
              rest=b""),
         Case(["2", "2147483647"], ends_ff, ends_ff[2:block], stdin="file", stdout="file",
              fault="shrink", rest=b""),
+        # A rest that could end the range, were its bytes form feeds, is
+        # counted: one byte more than what cannot end it, then two.
+        Case(["1", "5"], FF * 5 + b"Z", FF * 5, stdin="file", stdout="file", rest=b"Z"),
+        Case(["2", "6"], b"a\f" + b"x" * (block - 2) + FF * 6, b"x" * (block - 2) + FF * 5,
+             stdin="file", stdout="file", rest=FF),
+        # A read that fails after a copy, or while counting the copied bytes
+        # once the file has grown, leaves the input past what was copied.
+        Case(["2", str(block + 102)], late_rest, late_rest[2:], 1,
+             READ_ERROR % "Input/output error", stdin="file", stdout="file", fault="eio",
+             rest=b""),
+        Case(["2", str(sparse_end)], sparse, sparse[2:], 1, READ_ERROR % "Input/output error",
+             stdin="file", stdout="file", fault="grow,eio", rest=GROWTH),
         # Input appended after a copied rest: the rest is read and counted
         # after all, but not written twice, and the range ends in what came.
         # Into a pipe nothing is copied, and the output is the same.
@@ -219,10 +255,16 @@ def cases(block):
         # Direct I/O reads only into memory aligned to the disk's sectors.
         Case(["200", "450"], sectors, pages200to450, stdin="direct", rest=after450),
         Case(["200", "450"], sectors, pages200to450, stdin="file", fault="align4k", rest=after450),
+        # From any offset: the aligned block that holds it is read.
+        Case(["1", "2"], sectors, from751, stdin="direct", at=751, rest=after751),
+        Case(["1", "2"], sectors, from751, stdin="file", fault="align4k", at=751, rest=after751),
+        Case(["1", "2"], sectors, pick(sectors, 2, 3)[0], stdin="direct", before=["1", "1"],
+             rest=pick(sectors, 1, 3)[1]),
         # Failures only a write that takes nothing or a close reveals.
         Case(["1", "2"], pqr, b"", 1, WRITE_ERROR % "No space left on device", stdin="pipe",
              fault="zero"),
-        Case(["1", "2"], pqr, b"P\fQ\f", 1, WRITE_ERROR % "Input/output error", fault="close"),
+        Case(["1", "2"], pqr, b"P\fQ\f", 1, WRITE_ERROR % "Input/output error", fault="close",
+             rest=b"R"),
         # Appending to the file being read copies its pages once; 1<> never
         # writes ahead of reading and stays as it was.
         Case(["1", "1000"], b"A\fB\f", b"A\fB\fA\fB\f", stdin="file", stdout="append"),
@@ -320,13 +362,18 @@ def change_input(how, path):
 
 def run(command, case, stdin_kind, scratch, env, cleanup):
     """Runs one case; returns (output or its length, status, message, rest,
-    growth of peak memory in KiB when it reaches 1 MiB, else 0)."""
+    growth of peak memory in KiB when it reaches 1 MiB, else 0, and the
+    processor time the program took, when a pause was too short to cover it,
+    else 0)."""
     closing = []  # descriptors the child closes before it starts
     handed = []  # descriptors the child inherits and we no longer need
     stdin, input_path = subprocess.PIPE, None
     if stdin_kind in ("file", "direct", "device"):
         stdin, input_path = open_input(case, stdin_kind, scratch, cleanup)
         os.lseek(stdin, case.at, os.SEEK_SET)
+        if case.before:
+            subprocess.run(command + case.before, stdin=stdin, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, env=env, timeout=WATCHDOG)
     elif stdin_kind == "dir":
         stdin = os.open(scratch, os.O_RDONLY)
         handed.append(stdin)
@@ -371,6 +418,7 @@ def run(command, case, stdin_kind, scratch, env, cleanup):
             fcntl.fcntl(fd, fcntl.F_SETFL, fcntl.fcntl(fd, fcntl.F_GETFL) | os.O_NONBLOCK)
 
     env = dict(env, FAULT_SHIM=case.fault) if case.fault else env
+    used = resource.getrusage(resource.RUSAGE_CHILDREN)
     proc = subprocess.Popen(command + case.args, stdin=stdin, stdout=stdout,
                             stderr=subprocess.PIPE, preexec_fn=setup, env=env)
     for fd in handed:
@@ -393,7 +441,7 @@ def run(command, case, stdin_kind, scratch, env, cleanup):
                 for at in range(0, len(chunk), piece):
                     proc.stdin.write(memoryview(chunk)[at : at + piece])
                     proc.stdin.flush()
-                    time.sleep(pace)
+                    time.sleep(case.pause if at == 0 and case.pause else pace)
             if stdin_kind != "held":
                 proc.stdin.close()
         except BrokenPipeError:
@@ -432,7 +480,10 @@ def run(command, case, stdin_kind, scratch, env, cleanup):
     if proc.stdin:
         proc.stdin.close() if stdin_kind == "held" else feeder.join(remaining())
     if hung:
-        return f"hung after {WATCHDOG} s: {hung}", status, "", None, 0
+        return f"hung after {WATCHDOG} s: {hung}", status, "", None, 0, 0
+    spent = resource.getrusage(resource.RUSAGE_CHILDREN)
+    busy = spent.ru_utime + spent.ru_stime - used.ru_utime - used.ru_stime
+    busy = round(busy, 2) if case.pause and busy >= case.pause / 4 else 0
 
     if late is not None:
         change_input(case.stdout, input_path)
@@ -453,10 +504,10 @@ def run(command, case, stdin_kind, scratch, env, cleanup):
     got = length if isinstance(case.output, int) else bytes(output)
     growth = memory[-1] - memory[0] if memory else 0
     growth = growth if growth >= 1024 else 0
-    return got, status, message[0].decode(errors="replace"), rest, growth
+    return got, status, message[0].decode(errors="replace"), rest, growth, busy
 
 
-FIELDS = ("output", "status", "message", "rest", "memory growth")
+FIELDS = ("output", "status", "message", "rest", "memory growth", "processor seconds")
 
 
 def brief(value):
@@ -538,7 +589,7 @@ def run_all(rows, command, prog, line_end, env, options):
                               and not options.wine)
                 message = case.message.format(prog=prog).replace("\n", line_end)
                 expected = (case.output, case.status, message,
-                            case.rest if check_rest else None, 0)
+                            case.rest if check_rest else None, 0, 0)
                 cleanup = []
                 try:
                     got = run(command, case, kind, scratch, env, cleanup)
@@ -549,7 +600,7 @@ def run_all(rows, command, prog, line_end, env, options):
                 finally:
                     for undo in cleanup:
                         undo()
-                got = got[:3] + (got[3] if check_rest else None, got[4])
+                got = got[:3] + (got[3] if check_rest else None,) + got[4:]
                 if got == expected:
                     passes += 1
                     continue

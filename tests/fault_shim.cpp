@@ -3,7 +3,8 @@
 //
 // Makes standard input and output misbehave the way real descriptors and
 // file systems can. Reads are reads and preads of standard input; output
-// calls are writes and file copies to standard output. FAULT_SHIM chooses:
+// calls are writes and file copies to standard output. FAULT_SHIM chooses
+// one or more of these, separated by commas:
 //   short     the first 1000 output calls move one byte each
 //   eintr     every other read and output call is interrupted before moving a byte
 //   enospc    the disk is full from the third output call on
@@ -22,10 +23,13 @@
 //             its file system opens non-seekable
 //   nopread   the input seeks but cannot be read at an offset, as an eventfd
 //   blockdev  the input says it is a block device, as a loop device does
-//   align4k   a read into memory not aligned to 4096 bytes fails, as
-//             direct I/O from a disk with 4096-byte sectors does
+//   align4k   the input says it was opened for direct I/O, and a read into
+//             memory, from an offset or of a length not aligned to 4096
+//             bytes fails, as direct I/O from a disk with 4096-byte
+//             sectors does
 #include <atomic>
 #include <cerrno>
+#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -47,7 +51,14 @@ const char *chosen() {
 }
 
 bool mode(const char *name) {
-    return std::strcmp(chosen(), name) == 0;
+    const std::size_t length = std::strlen(name);
+    for (const char *at = chosen();; ++at) {
+        const char *const end = std::strchr(at, ',');
+        const std::size_t size = end == nullptr ? std::strlen(at) : std::size_t(end - at);
+        if (size == length && std::strncmp(at, name, length) == 0) return true;
+        if (end == nullptr) return false;
+        at = end;
+    }
 }
 
 ssize_t failWith(int error) {
@@ -68,12 +79,14 @@ ssize_t outputFault(size_t &size) {
     return 0;
 }
 
-// The fault, if any, for a read of standard input into buffer.
-ssize_t readFault(const void *buffer) {
+// The fault, if any, for a read of size bytes of standard input into
+// buffer, from offset `at`.
+ssize_t readFault(const void *buffer, size_t size, off64_t at) {
     const long call = ++reads;
     if (mode("eintr") && call % 2 == 1) return failWith(EINTR);
     if (mode("eio") && call == 3) return failWith(EIO);
-    if (mode("align4k") && reinterpret_cast<std::uintptr_t>(buffer) % 4096 != 0)
+    if (mode("align4k") && (reinterpret_cast<std::uintptr_t>(buffer) % 4096 != 0 ||
+                            size % 4096 != 0 || at % 4096 != 0))
         return failWith(EINVAL);
     return 0;
 }
@@ -103,7 +116,7 @@ void afterRead(ssize_t got) {
 
 extern "C" ssize_t read(int fd, void *buffer, size_t size) {
     if (fd != 0) return syscall(SYS_read, fd, buffer, size);
-    if (const ssize_t fault = readFault(buffer)) return fault;
+    if (const ssize_t fault = readFault(buffer, size, 0)) return fault;
     const ssize_t got = syscall(SYS_read, fd, buffer, size);
     afterRead(got);
     return got;
@@ -116,7 +129,7 @@ extern "C" ssize_t pread64(int fd, void *buffer, size_t size, off64_t at) {
     static const auto real = next<decltype(pread64)>("pread64");
     if (fd != 0) return real(fd, buffer, size, at);
     if (mode("espipe") || mode("nopread")) return failWith(ESPIPE);
-    if (const ssize_t fault = readFault(buffer)) return fault;
+    if (const ssize_t fault = readFault(buffer, size, at)) return fault;
     const ssize_t got = real(fd, buffer, size, at);
     afterRead(got);
     return got;
@@ -167,6 +180,26 @@ extern "C" int fstat64(int fd, struct stat64 *status) {
         status->st_size = 0;
     }
     return result;
+}
+
+// The program asks for the input's flags by either name, as pread.
+extern "C" int fcntl64(int fd, int command, ...) {
+    static const auto real = next<decltype(fcntl64)>("fcntl64");
+    va_list rest;
+    va_start(rest, command);
+    void *const argument = va_arg(rest, void *);
+    va_end(rest);
+    const int result = real(fd, command, argument);
+    if (fd == 0 && command == F_GETFL && result >= 0 && mode("align4k")) return result | O_DIRECT;
+    return result;
+}
+
+extern "C" int fcntl(int fd, int command, ...) {
+    va_list rest;
+    va_start(rest, command);
+    void *const argument = va_arg(rest, void *);
+    va_end(rest);
+    return fcntl64(fd, command, argument);
 }
 
 extern "C" int close(int fd) {
