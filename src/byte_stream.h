@@ -43,16 +43,25 @@ struct WriteResult {
 };
 
 // Writes block[begin, end) of the block last read to standard output, all of
-// it but what copyRest has already copied there.
+// it but what sendRest has already sent there.
 WriteResult writeOutput(const unsigned char *block, std::size_t begin, std::size_t end);
 
-// When what is left of standard input is at most `most` bytes and the
-// platform can copy it to standard output without reading it, copies it
-// there; the caller knows that so few bytes cannot end the range. Copies
-// nothing when it cannot, and the next read goes on as before. Should more
-// input follow what was copied, the next reads read the copied bytes to
-// count them, and writeOutput leaves them out.
-void copyRest(std::int64_t most);
+// A failure: what failed, "read" or "write", and its errno code; none when
+// the code is 0.
+struct Failure {
+    const char *what = "";
+    int error = 0;
+};
+
+// When what is left of standard input, a regular file, is at most `most`
+// bytes by the size it last gave, sends it to standard output without the
+// caller counting it: the caller knows that so few bytes cannot end the
+// range. Into another regular file the kernel copies it where it can,
+// unread; else it is read into buffer, of capacity bytes, and written from
+// there. Sends nothing where the platform or the input cannot, and the next
+// read goes on as before. Should more input follow what was sent, the next
+// reads read the sent bytes to count them, and writeOutput leaves them out.
+Failure sendRest(std::int64_t most, unsigned char *buffer, std::size_t capacity);
 
 // Called once, after the last block or a failure: leaves an input that can
 // seek positioned just past the last byte used, for the next program that

@@ -31,15 +31,16 @@ constexpr std::size_t maxTransfer = std::size_t{1} << 30;
 struct Input {
     bool seekable = false;
     bool direct = false;      // opened for direct I/O: read in aligned blocks
+    bool sized = false;       // a regular file whose size says where it ends, for sendRest
     bool copiesWork = false;  // the output is another regular file, for copyToFile
     bool sameFileOut = false; // reading stops at the size it had at start
     off_t sizeAtStart = 0;
     off_t knownSize = 0; // the size when we last asked, or more once read past
     off_t offset = 0;    // where the next byte to count is read from
     off_t blockAt = 0;   // where the block last read began
-    // Bytes [offset, copiedTo) are in the output already, copied there by
-    // copyRest before they were counted.
-    off_t copiedTo = 0;
+    // Bytes [offset, uncountedTo) are in the output already, sent there by
+    // sendRest before they were counted.
+    off_t uncountedTo = 0;
 };
 Input in;
 
@@ -72,7 +73,9 @@ ReadResult readFrom(unsigned char *buffer, std::size_t size, off_t at) {
         // Some descriptors (an eventfd, some devices) take a seek but will
         // not be read at an offset. They refuse the first read, before any
         // byte has been taken, so reading them as a stream loses nothing.
-        if (errno == ESPIPE && in.seekable) {
+        // A regular file that seeks always reads at an offset; one that did
+        // not could not read again what went out uncounted, and fails.
+        if (errno == ESPIPE && in.seekable && !in.sized) {
             in.seekable = false;
             continue;
         }
@@ -104,6 +107,16 @@ template <class Send> int transfer(off_t &left, Send send) {
     return 0;
 }
 
+// Writes the `left` bytes that end at `end` to standard output; `left`
+// keeps the count that did not go. Returns 0, or the errno that stopped it.
+int writeEndingAt(const unsigned char *end, off_t &left) {
+    const int stop = transfer(left, [&](std::size_t size) {
+        return ::write(outputFd, end - static_cast<std::size_t>(left), size);
+    });
+    // Nothing taken and no reason given: the device is full.
+    return stop == movedNothing ? ENOSPC : stop;
+}
+
 } // namespace
 
 int openStreams() {
@@ -115,7 +128,7 @@ int openStreams() {
     const off_t at = ::lseek(inputFd, 0, SEEK_CUR);
     if (at < 0) return 0;
     in.seekable = true;
-    in.offset = in.blockAt = in.copiedTo = at;
+    in.offset = in.blockAt = in.uncountedTo = at;
 #ifdef O_DIRECT
     const int flags = ::fcntl(inputFd, F_GETFL);
     in.direct = flags >= 0 && (flags & O_DIRECT) != 0;
@@ -125,22 +138,23 @@ int openStreams() {
 
     // A closed or unusual output is found out by the first write.
     struct stat output {};
-    if (::fstat(outputFd, &output) != 0 || !S_ISREG(output.st_mode)) return 0;
+    const bool fileOut = ::fstat(outputFd, &output) == 0 && S_ISREG(output.st_mode);
     // Appending to the file being read would read back what was just
-    // written, for ever.
-    in.sameFileOut = output.st_dev == input.st_dev && output.st_ino == input.st_ino;
-    in.copiesWork = !in.sameFileOut;
+    // written, for ever; and its size grows with the output.
+    in.sameFileOut = fileOut && output.st_dev == input.st_dev && output.st_ino == input.st_ino;
+    in.sized = !in.sameFileOut;
+    in.copiesWork = fileOut && !in.sameFileOut;
     return 0;
 }
 
 ReadResult readInput(unsigned char *buffer, std::size_t capacity) {
     capacity = std::min(capacity, maxTransfer);
-    if (in.copiedTo > in.offset && in.copiedTo >= in.knownSize) {
+    if (in.uncountedTo > in.offset && in.uncountedTo >= in.knownSize) {
         // All the file we knew of went out uncounted. Those bytes need
         // counting only if more input follows them.
-        const ReadResult more = readFrom(buffer, capacity, in.copiedTo);
+        const ReadResult more = readFrom(buffer, capacity, in.uncountedTo);
         if (more.error != 0 || more.bytes == 0) return more;
-        in.knownSize = in.copiedTo + static_cast<off_t>(more.bytes);
+        in.knownSize = in.uncountedTo + static_cast<off_t>(more.bytes);
     }
     ReadResult got = readFrom(buffer, capacity, in.offset);
     // What lies past the size the input had at start is our own output.
@@ -153,54 +167,70 @@ ReadResult readInput(unsigned char *buffer, std::size_t capacity) {
 }
 
 WriteResult writeOutput(const unsigned char *block, std::size_t begin, std::size_t end) {
-    // What copyRest copied is in the output already.
-    const off_t copied = in.copiedTo - in.blockAt;
-    if (copied > static_cast<off_t>(begin))
-        begin = static_cast<std::size_t>(std::min(copied, static_cast<off_t>(end)));
+    // What sendRest sent is in the output already.
+    const off_t sent = in.uncountedTo - in.blockAt;
+    if (sent > static_cast<off_t>(begin))
+        begin = static_cast<std::size_t>(std::min(sent, static_cast<off_t>(end)));
     off_t left = static_cast<off_t>(end - begin);
-    const int stop = transfer(left, [&](std::size_t size) {
-        return ::write(outputFd, block + end - static_cast<std::size_t>(left), size);
-    });
-    // Nothing taken and no reason given: the device is full.
-    return {end - static_cast<std::size_t>(left), stop == movedNothing ? ENOSPC : stop};
+    const int error = writeEndingAt(block + end, left);
+    return {end - static_cast<std::size_t>(left), error};
 }
 
-void copyRest(std::int64_t most) {
-    if (!in.copiesWork) return;
-    const off_t from = std::max(in.offset, in.copiedTo);
-    // Bytes already copied uncounted take their share of what cannot end the range.
+Failure sendRest(std::int64_t most, unsigned char *buffer, std::size_t capacity) {
+    if (!in.sized) return {};
+    const off_t from = std::max(in.offset, in.uncountedTo);
+    // Bytes already sent uncounted take their share of what cannot end the range.
     const std::int64_t room = most - (from - in.offset);
     // The size last seen rules out most calls without asking the kernel;
     // it is asked again only once reading has passed it.
-    if (in.knownSize - from > room) return;
+    if (in.knownSize - from > room) return {};
     struct stat input {};
-    if (::fstat(inputFd, &input) != 0) return;
+    if (::fstat(inputFd, &input) != 0) return {};
     // A size below what has been read is no size at all, as with the
-    // pseudo-files under /proc: there is no rest to copy, and no point in
+    // pseudo-files under /proc: there is no rest to send, and no point in
     // asking again.
     if (input.st_size < in.offset) {
-        in.copiesWork = false;
-        return;
+        in.sized = false;
+        return {};
     }
     in.knownSize = input.st_size;
-    off_t left = in.knownSize - from;
-    if (left <= 0 || left > room) return;
+    if (in.knownSize - from > room) return {};
 
-    std::int64_t at = from;
-    const int stop = transfer(left, [&](std::size_t size) { return copyToFile(&at, size); });
-    in.copiedTo = at;
-    // Refused or cut short, as by a file that has shrunk since its size was
-    // taken: from here on every byte goes through the buffer, and the next
-    // read finds where the file ends now.
-    if (stop != 0) in.copiesWork = false;
+    in.uncountedTo = from;
+    if (in.copiesWork) {
+        off_t left = in.knownSize - from;
+        std::int64_t at = from;
+        const int stop = transfer(left, [&](std::size_t size) { return copyToFile(&at, size); });
+        in.uncountedTo = at;
+        if (stop == 0) return {};
+        // Refused or cut short, as by a file that has shrunk since its size
+        // was taken: from here on the rest goes through the buffer.
+        in.copiesWork = false;
+    }
+    while (in.uncountedTo < in.knownSize) {
+        const ReadResult got = readFrom(buffer, capacity, in.uncountedTo);
+        if (got.error != 0) return {"read", got.error};
+        // The file has shrunk since its size was taken, and ends here now.
+        if (got.bytes == 0) {
+            in.knownSize = in.uncountedTo;
+            break;
+        }
+        // Bytes past the size seen may have come since, and are counted.
+        const off_t size = std::min(static_cast<off_t>(got.bytes), in.knownSize - in.uncountedTo);
+        off_t left = size;
+        const int error = writeEndingAt(got.data + size, left);
+        in.uncountedTo += size - left;
+        if (error != 0) return {"write", error};
+    }
+    return {};
 }
 
 int leaveInput(std::size_t unread) {
     if (!in.seekable) return 0;
-    // Bytes copied uncounted are in the output, even where counting has not
+    // Bytes sent uncounted are in the output, even where counting has not
     // reached them: a failure ended it, or a file rewritten behind us ended
     // the range before them.
-    const off_t used = std::max(in.offset - static_cast<off_t>(unread), in.copiedTo);
+    const off_t used = std::max(in.offset - static_cast<off_t>(unread), in.uncountedTo);
     if (::lseek(inputFd, used, SEEK_SET) < 0) return errno;
     return 0;
 }

@@ -22,19 +22,15 @@ static_assert(bufferSize % ioAlignment == 0, "direct I/O reads whole aligned blo
 // memory, so that input opened with O_DIRECT reads too.
 alignas(ioAlignment) unsigned char buffer[bufferSize];
 
-// A failure, and whether it was reading or writing that failed.
-struct Failure {
-    const char *what = "";
-    int error = 0;
-};
-
 // Copies the selected pages; returns the first failure, if any, and sets
 // unread to the bytes of the last block that were not used: those past the
 // range, or those a failed write did not put out.
 Failure copyPages(PageRange &range, std::size_t &unread) {
     if (const int error = openStreams()) return {"read", error};
     while (!range.complete) {
-        copyRest(bytesThatCannotEnd(range));
+        if (const Failure failed = sendRest(bytesThatCannotEnd(range), buffer, bufferSize);
+            failed.error != 0)
+            return failed;
         const ReadResult got = readInput(buffer, bufferSize);
         if (got.error != 0) return {"read", got.error};
         if (got.bytes == 0) break;

@@ -97,6 +97,16 @@ def pick(data, start, end):
     return bytes(out), b""
 
 
+def as_counted(data, counted, start, end):
+    """pick, where the bytes counted differ from those put out: counted is
+    data with some bytes rewritten after they went out, before they were
+    read again to be counted. Returns the output and what the file holds
+    after the range."""
+    picked, after = pick(counted, start, end)
+    stop = len(counted) - len(after)
+    return data[stop - len(picked) : stop], after
+
+
 def cases(block):
     pqr = b"P" + FF + b"Q" + FF + b"R"
     text = bytes(range(13, 256)) * (3 * MIB // 243)  # no form feed
@@ -120,6 +130,13 @@ def cases(block):
     # by the time GROWTH is found, two blocks have been counted.
     late_end = 1 + sparse[: 2 * block].count(FF) + len(GROWTH) + 300
     grown_late, after_late = pick(sparse + GROWTH, 2, late_end)
+    # The same, with the bytes taken before GROWTH came rewritten as form
+    # feeds: into a file, the copied rest; into a pipe, the second block, the
+    # first read uncounted. Counted again, they end the range earlier.
+    scribbled_copy = as_counted(sparse + GROWTH, sparse[:block] + FF * (len(sparse) - block)
+                                + GROWTH, 2, sparse_end)
+    scribbled_read = as_counted(sparse + GROWTH, sparse[:block] + FF * block
+                                + sparse[2 * block :] + GROWTH, 2, sparse_end)
     # Pages read on from an offset that is no multiple of any disk's sector.
     from751, after751 = pick(sectors[751:], 1, 2)
     # Page ends past 2 GiB and past 4 GiB: pages 2 and 4 are 13 and 10 bytes.
@@ -213,10 +230,14 @@ def cases(block):
         Case(["2", "2147483647"], ends_ff, ends_ff[2:block], stdin="file", stdout="file",
              fault="shrink", rest=b""),
         # A rest that could end the range, were its bytes form feeds, is
-        # counted: one byte more than what cannot end it, then two.
+        # counted: one byte more than what cannot end it, then two; into a
+        # file or a pipe.
         Case(["1", "5"], FF * 5 + b"Z", FF * 5, stdin="file", stdout="file", rest=b"Z"),
         Case(["2", "6"], b"a\f" + b"x" * (block - 2) + FF * 6, b"x" * (block - 2) + FF * 5,
              stdin="file", stdout="file", rest=FF),
+        Case(["1", "5"], FF * 5 + b"Z", FF * 5, stdin="file", rest=b"Z"),
+        Case(["2", "6"], b"a\f" + b"x" * (block - 2) + FF * 6, b"x" * (block - 2) + FF * 5,
+             stdin="file", rest=FF),
         # A read that fails after a copy, or while counting the copied bytes
         # once the file has grown, leaves the input past what was copied.
         Case(["2", str(block + 102)], late_rest, late_rest[2:], 1,
@@ -224,18 +245,39 @@ def cases(block):
              rest=b""),
         Case(["2", str(sparse_end)], sparse, sparse[2:], 1, READ_ERROR % "Input/output error",
              stdin="file", stdout="file", fault="grow,eio", rest=GROWTH),
-        # Input appended after a copied rest: the rest is read and counted
-        # after all, but not written twice, and the range ends in what came.
-        # Into a pipe nothing is copied, and the output is the same.
+        # Input appended after a rest sent uncounted, copied into a file or
+        # read and written into a pipe: the rest is read and counted after
+        # all, but not written twice, and the range ends in what came.
         Case(["2", str(sparse_end)], sparse, grown, stdin="file", stdout="file", fault="grow",
              rest=after_grown),
         Case(["2", str(sparse_end)], sparse, grown, stdin="file", fault="grow", rest=after_grown),
-        # What came is copied too, when it cannot end the range either;
-        # but not when it can only with the bytes copied before it.
+        # What came is sent too, when it cannot end the range either;
+        # but not when it can only with the bytes sent before it.
         Case(["2", "2147483647"], sparse, (sparse + GROWTH)[2:], stdin="file", stdout="file",
              fault="grow", rest=b""),
+        Case(["2", "2147483647"], sparse, (sparse + GROWTH)[2:], stdin="file", fault="grow",
+             rest=b""),
         Case(["2", str(late_end)], sparse, grown_late, stdin="file", stdout="file", fault="grow",
              rest=after_late),
+        Case(["2", str(late_end)], sparse, grown_late, stdin="file", fault="grow", rest=after_late),
+        # Only bytes that went out uncounted are counted after the growth,
+        # as they are then, and only they end the range early.
+        Case(["2", str(sparse_end)], sparse, scribbled_copy[0], stdin="file", stdout="file",
+             fault="grow,scribble", rest=scribbled_copy[1]),
+        Case(["2", str(sparse_end)], sparse, scribbled_read[0], stdin="file",
+             fault="grow,scribble", rest=scribbled_read[1]),
+        # Into a pipe, the rest read uncounted fails to be read or written
+        # in its second block; or it shrinks once its size has been seen;
+        # or its size says nothing, as under /proc, and every byte is counted.
+        Case(["2", "2147483647"], ends_ff, ends_ff[2 : 2 * block], 1,
+             READ_ERROR % "Input/output error", stdin="file", fault="eio",
+             rest=ends_ff[2 * block :]),
+        Case(["2", "2147483647"], ends_ff, ends_ff[2 : 2 * block], 1,
+             WRITE_ERROR % "No space left on device", stdin="file", fault="enospc",
+             rest=ends_ff[2 * block :]),
+        Case(["2", "2147483647"], ends_ff, ends_ff[2:block], stdin="file", fault="shrink",
+             rest=b""),
+        Case(["1", "5"], FF * 6, FF * 5, stdin="file", fault="nosize", rest=FF),
         # The output is the bytes as read: a file changed after the program
         # has gone does not change what its reader gets.
         Case(["1", "1"], b"AAAAAAAA\fBBBB", b"AAAAAAAA\f", stdin="file", stdout="rewritten"),

@@ -15,18 +15,26 @@
 //   nocopy    the kernel refuses copy_file_range, as across file systems
 //   cut       the first file copy stops after 1000 bytes, and every later
 //             one copies nothing, as if the file had ended there
-//   shrink    the input file is emptied just before the first file copy
+//   shrink    the input file is emptied once its size has been asked after
+//             the first read
 //   grow      the bytes of the file FAULT_GROWTH are appended to the input
 //             file after the first file copy or, where nothing is copied,
 //             after the second read
+//   scribble  with grow, every byte read or copied from the input until it
+//             grows is first overwritten with a form feed: bytes that were
+//             counted when read are not counted again, bytes that went out
+//             uncounted are, and now count as form feeds
+//   nosize    the input says it is empty, as the files under /proc do
 //   espipe    the input cannot seek, nor be read at an offset, as a file
 //             its file system opens non-seekable
-//   nopread   the input seeks but cannot be read at an offset, as an eventfd
+//   nopread   the input seeks but cannot be read at an offset, and says it
+//             is neither a file nor a device, as an eventfd does
 //   blockdev  the input says it is a block device, as a loop device does
 //   align4k   the input says it was opened for direct I/O, and a read into
 //             memory, from an offset or of a length not aligned to 4096
 //             bytes fails, as direct I/O from a disk with 4096-byte
 //             sectors does
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdarg>
@@ -44,6 +52,8 @@
 namespace {
 
 std::atomic<long> reads, outputs;
+// Just past the last byte of the input read or copied so far.
+std::atomic<off64_t> taken;
 
 const char *chosen() {
     static const char *const mode = std::getenv("FAULT_SHIM");
@@ -91,11 +101,22 @@ ssize_t readFault(const void *buffer, size_t size, off64_t at) {
     return 0;
 }
 
+// Overwrites the input's bytes [0, taken) with form feeds.
+void scribble() {
+    const int fd = open("/proc/self/fd/0", O_WRONLY);
+    char formFeeds[65536];
+    std::memset(formFeeds, '\f', sizeof formFeeds);
+    for (off64_t at = 0; at < taken;)
+        at += pwrite64(fd, formFeeds, std::min<off64_t>(sizeof formFeeds, taken - at), at);
+    close(fd);
+}
+
 // Empties the input file, or appends FAULT_GROWTH's bytes to it; once.
 void changeInputFile(bool grow) {
     static bool changed = false;
     if (changed) return;
     changed = true;
+    if (grow && mode("scribble")) scribble();
     const int fd = open("/proc/self/fd/0", O_WRONLY | (grow ? O_APPEND : O_TRUNC));
     const char *const growth = std::getenv("FAULT_GROWTH");
     if (grow && growth != nullptr)
@@ -131,6 +152,7 @@ extern "C" ssize_t pread64(int fd, void *buffer, size_t size, off64_t at) {
     if (mode("espipe") || mode("nopread")) return failWith(ESPIPE);
     if (const ssize_t fault = readFault(buffer, size, at)) return fault;
     const ssize_t got = real(fd, buffer, size, at);
+    if (got > 0 && at + got > taken) taken = at + got;
     afterRead(got);
     return got;
 }
@@ -153,10 +175,10 @@ extern "C" ssize_t copy_file_range(int in, loff_t *inAt, int out, loff_t *outAt,
     if (in != 0 || out != 1) return real(in, inAt, out, outAt, size, flags);
     if (const ssize_t fault = outputFault(size)) return fault;
     if (mode("nocopy")) return failWith(EXDEV);
-    if (mode("shrink")) changeInputFile(false);
     if (mode("cut") && ++copies > 1) return 0;
     if (mode("cut") && size > 1000) size = 1000;
     const ssize_t copied = real(in, inAt, out, outAt, size, flags);
+    if (copied > 0 && inAt != nullptr && *inAt > taken) taken = *inAt;
     if (mode("grow") && copied > 0) changeInputFile(true);
     return copied;
 }
@@ -175,10 +197,11 @@ extern "C" off_t lseek(int fd, off_t offset, int whence) {
 extern "C" int fstat64(int fd, struct stat64 *status) {
     static const auto real = next<decltype(fstat64)>("fstat64");
     const int result = real(fd, status);
-    if (fd == 0 && result == 0 && mode("blockdev")) {
-        status->st_mode = S_IFBLK | 0660;
-        status->st_size = 0;
-    }
+    if (fd != 0 || result != 0) return result;
+    if (mode("blockdev")) status->st_mode = S_IFBLK | 0660;
+    if (mode("nopread")) status->st_mode = 0600;
+    if (mode("blockdev") || mode("nopread") || mode("nosize")) status->st_size = 0;
+    if (mode("shrink") && reads >= 1) changeInputFile(false);
     return result;
 }
 
