@@ -11,9 +11,9 @@
 // know which platform they run on. A call that can fail returns 0 or the
 // errno code of the failure.
 
-// The read buffer's alignment, and the size of the blocks in which an input
-// opened for direct I/O is read: a multiple of every disk's logical block
-// size (512 or 4096 bytes). The buffer's capacity is a multiple of it.
+// The read buffer's alignment, and the first size of block in which an
+// input opened for direct I/O is read: a multiple of most disks' logical
+// block size (512 or 4096 bytes). The buffer's capacity is a multiple of it.
 inline constexpr std::size_t ioAlignment = 4096;
 
 // Looks once at what standard input and output are, before anything is

@@ -30,7 +30,10 @@ constexpr std::size_t maxTransfer = std::size_t{1} << 30;
 // one record of where reading stands. Anything else is read as it comes.
 struct Input {
     bool seekable = false;
-    bool direct = false;      // opened for direct I/O: read in aligned blocks
+    bool direct = false; // opened for direct I/O: read in aligned blocks
+    // The block direct I/O is read in: ioAlignment, or larger once the disk
+    // has refused that.
+    off_t directBlock = ioAlignment;
     bool sized = false;       // a regular file whose size says where it ends, for sendRest
     bool copiesWork = false;  // the output is another regular file, for copyToFile
     bool sameFileOut = false; // reading stops at the size it had at start
@@ -57,13 +60,17 @@ bool waitUntilReady(int fd, short events) {
     return true;
 }
 
+// The largest logical block a disk is known to have (a loop device's
+// largest sector).
+constexpr off_t largestDirectBlock = 65536;
+
 // Reads up to `size` bytes from `at`, or from wherever the input stands
 // when it cannot seek. Direct I/O reads only whole aligned blocks, so such
 // an input is read from the start of the block that holds `at`, and the
 // bytes before `at` are passed over; `size` is then a multiple of the block.
 ReadResult readFrom(unsigned char *buffer, std::size_t size, off_t at) {
     for (;;) {
-        const off_t head = in.seekable && in.direct ? at % off_t{ioAlignment} : 0;
+        const off_t head = in.seekable && in.direct ? at % in.directBlock : 0;
         const ssize_t got =
             in.seekable ? ::pread(inputFd, buffer, size, at - head) : ::read(inputFd, buffer, size);
         if (got >= 0) {
@@ -77,6 +84,15 @@ ReadResult readFrom(unsigned char *buffer, std::size_t size, off_t at) {
         // not could not read again what went out uncounted, and fails.
         if (errno == ESPIPE && in.seekable && !in.sized) {
             in.seekable = false;
+            continue;
+        }
+        // A disk whose logical block is larger than the one tried refuses
+        // the read as unaligned: try the next size up, while the read's
+        // size is still a whole number of them.
+        const off_t larger = 2 * in.directBlock;
+        if (errno == EINVAL && in.seekable && in.direct && larger <= largestDirectBlock &&
+            static_cast<off_t>(size) % larger == 0) {
+            in.directBlock = larger;
             continue;
         }
         if (errno != EINTR && !waitUntilReady(inputFd, POLLIN)) return {buffer, 0, errno};
@@ -227,9 +243,9 @@ Failure sendRest(std::int64_t most, unsigned char *buffer, std::size_t capacity)
 
 int leaveInput(std::size_t unread) {
     if (!in.seekable) return 0;
-    // Bytes sent uncounted are in the output, even where counting has not
-    // reached them: a failure ended it, or a file rewritten behind us ended
-    // the range before them.
+    // Bytes sent uncounted are in the output, even where a failure stopped
+    // counting before it reached them. (They cannot end the range, so
+    // counting that has reached them has passed them too.)
     const off_t used = std::max(in.offset - static_cast<off_t>(unread), in.uncountedTo);
     if (::lseek(inputFd, used, SEEK_SET) < 0) return errno;
     return 0;

@@ -60,7 +60,8 @@ class Case(NamedTuple):
     status: int = 0
     message: str = ""
     # both, file, pipe, held (a pipe left open), dir, closed, direct (the
-    # file opened with O_DIRECT), device (a loop device over the file)
+    # file opened with O_DIRECT), device (a loop device over the file),
+    # direct8k (one with 8 KiB sectors, opened with O_DIRECT)
     stdin: str = "both"
     # pipe, full, closed, gone, gone-ignored (SIGPIPE ignored); rewritten or
     # truncated (a pipe read only once the program has gone and the input
@@ -137,8 +138,15 @@ def cases(block):
                                 + GROWTH, 2, sparse_end)
     scribbled_read = as_counted(sparse + GROWTH, sparse[:block] + FF * block
                                 + sparse[2 * block :] + GROWTH, 2, sparse_end)
+    # Form feeds only, a rest that fits after one block with 10 bytes to
+    # spare; and a thousand pages of a thousand bytes.
+    dense = b"a\f" + FF * (2 * block + 48)
+    dense_grown, after_dense = pick(dense + GROWTH, 2, 2 * block + 60)
+    thousands = (b"y" * 999 + FF) * 1000
+    pages5to300, after300 = pick(thousands, 5, 300)
     # Pages read on from an offset that is no multiple of any disk's sector.
     from751, after751 = pick(sectors[751:], 1, 2)
+    from4097, after4097 = pick(sectors[4097:], 1, 2)
     # Page ends past 2 GiB and past 4 GiB: pages 2 and 4 are 13 and 10 bytes.
     huge = Sparse(2**32 + 100, {2**31 - 3: FF, 2**31 + 10: FF, 2**32 + 10: FF, 2**32 + 20: FF})
     rows = [
@@ -230,14 +238,17 @@ def cases(block):
         Case(["2", "2147483647"], ends_ff, ends_ff[2:block], stdin="file", stdout="file",
              fault="shrink", rest=b""),
         # A rest that could end the range, were its bytes form feeds, is
-        # counted: one byte more than what cannot end it, then two; into a
-        # file or a pipe.
+        # counted: two bytes more than what cannot end it, into a file or a
+        # pipe; and one byte more, which ends the range on its last byte, so
+        # that nothing is read after it (the read that would fail never comes).
         Case(["1", "5"], FF * 5 + b"Z", FF * 5, stdin="file", stdout="file", rest=b"Z"),
         Case(["2", "6"], b"a\f" + b"x" * (block - 2) + FF * 6, b"x" * (block - 2) + FF * 5,
              stdin="file", stdout="file", rest=FF),
         Case(["1", "5"], FF * 5 + b"Z", FF * 5, stdin="file", rest=b"Z"),
         Case(["2", "6"], b"a\f" + b"x" * (block - 2) + FF * 6, b"x" * (block - 2) + FF * 5,
              stdin="file", rest=FF),
+        Case(["2", "6"], b"a\f" + b"x" * (block - 2) + FF * 5, b"x" * (block - 2) + FF * 5,
+             stdin="file", fault="eio", rest=b""),
         # A read that fails after a copy, or while counting the copied bytes
         # once the file has grown, leaves the input past what was copied.
         Case(["2", str(block + 102)], late_rest, late_rest[2:], 1,
@@ -266,6 +277,13 @@ def cases(block):
              fault="grow,scribble", rest=scribbled_copy[1]),
         Case(["2", str(sparse_end)], sparse, scribbled_read[0], stdin="file",
              fault="grow,scribble", rest=scribbled_read[1]),
+        # A file that refuses the copy gets its rest read uncounted instead.
+        Case(["2", str(sparse_end)], sparse, scribbled_read[0], stdin="file", stdout="file",
+             fault="grow,scribble,nocopy", rest=scribbled_read[1]),
+        # What the file has grown by when a later block of the rest is read
+        # is counted, not sent with it.
+        Case(["2", str(2 * block + 60)], dense, dense_grown, stdin="file", fault="grow",
+             rest=after_dense),
         # Into a pipe, the rest read uncounted fails to be read or written
         # in its second block; or it shrinks once its size has been seen;
         # or its size says nothing, as under /proc, and every byte is counted.
@@ -277,7 +295,15 @@ def cases(block):
              rest=ends_ff[2 * block :]),
         Case(["2", "2147483647"], ends_ff, ends_ff[2:block], stdin="file", fault="shrink",
              rest=b""),
+        # A write that fails once is reported, though the next would work.
+        Case(["2", "2147483647"], ends_ff, ends_ff[2 : 2 * block], 1,
+             WRITE_ERROR % "Input/output error", stdin="file", fault="glitch",
+             rest=ends_ff[2 * block :]),
         Case(["1", "5"], FF * 6, FF * 5, stdin="file", fault="nosize", rest=FF),
+        # A rest too long to send is never measured, so a file that would
+        # shrink once asked its size is read through.
+        Case(["5", "300"], thousands, pages5to300, stdin="file", fault="shrink",
+             rest=after300),
         # The output is the bytes as read: a file changed after the program
         # has gone does not change what its reader gets.
         Case(["1", "1"], b"AAAAAAAA\fBBBB", b"AAAAAAAA\f", stdin="file", stdout="rewritten"),
@@ -300,11 +326,24 @@ def cases(block):
         # From any offset: the aligned block that holds it is read.
         Case(["1", "2"], sectors, from751, stdin="direct", at=751, rest=after751),
         Case(["1", "2"], sectors, from751, stdin="file", fault="align4k", at=751, rest=after751),
+        Case(["1", "2147483647"], sectors, sectors[751:], stdin="direct", at=751, rest=b""),
+        Case(["1", "2"], sectors, from4097, stdin="direct", at=4097, rest=after4097),
+        Case(["1", "2"], sectors, from4097, stdin="file", fault="align4k", at=4097,
+             rest=after4097),
+        # From a disk whose sectors are larger than the block first tried.
+        Case(["1", "2"], sectors, from4097, stdin="file", fault="align16k", at=4097,
+             rest=after4097),
+        Case(["1", "2"], sectors, from4097, stdin="direct8k", at=4097, rest=after4097),
+        # To an end of file within a block, and from past the end.
+        Case(["2", "2147483647"], ends_ff, ends_ff[2:], stdin="direct", stdout="file", rest=b""),
+        Case(["1", "1"], pqr, b"", stdin="direct", at=7, rest=b""),
+        Case(["1", "2147483647"], sectors, sectors[751:], stdin="file", fault="align4k", at=751,
+             rest=b""),
         Case(["1", "2"], sectors, pick(sectors, 2, 3)[0], stdin="direct", before=["1", "1"],
              rest=pick(sectors, 1, 3)[1]),
         # Failures only a write that takes nothing or a close reveals.
-        Case(["1", "2"], pqr, b"", 1, WRITE_ERROR % "No space left on device", stdin="pipe",
-             fault="zero"),
+        Case(["1", "2"], pqr, b"", 1, WRITE_ERROR % "No space left on device", fault="zero",
+             rest=pqr),
         Case(["1", "2"], pqr, b"P\fQ\f", 1, WRITE_ERROR % "Input/output error", fault="close",
              rest=b"R"),
         # Appending to the file being read copies its pages once; 1<> never
@@ -370,14 +409,17 @@ def open_input(case, kind, scratch, cleanup):
     kind; returns its descriptor and the path to read it again."""
     path = os.path.join(scratch, "input")
     write_input(case, path)
-    if kind == "device":
-        made = subprocess.run(["losetup", "--find", "--show", path], capture_output=True, text=True)
+    if kind in ("device", "direct8k"):
+        sectors = ["--sector-size", "8192"] if kind == "direct8k" else []
+        made = subprocess.run(["losetup", "--find", "--show", *sectors, path],
+                              capture_output=True, text=True)
         if made.returncode != 0:
             raise Skip(f"no loop device: {made.stderr.strip()}")
         path = made.stdout.strip()
         cleanup.append(lambda: subprocess.run(["losetup", "--detach", path]))
     try:
-        return os.open(path, os.O_RDONLY | (os.O_DIRECT if kind == "direct" else 0)), path
+        direct = os.O_DIRECT if kind.startswith("direct") else 0
+        return os.open(path, os.O_RDONLY | direct), path
     except OSError as error:
         raise Skip(f"{path} cannot be opened that way: {error.strerror}")
 
@@ -410,7 +452,7 @@ def run(command, case, stdin_kind, scratch, env, cleanup):
     closing = []  # descriptors the child closes before it starts
     handed = []  # descriptors the child inherits and we no longer need
     stdin, input_path = subprocess.PIPE, None
-    if stdin_kind in ("file", "direct", "device"):
+    if stdin_kind in ("file", "direct", "device", "direct8k"):
         stdin, input_path = open_input(case, stdin_kind, scratch, cleanup)
         os.lseek(stdin, case.at, os.SEEK_SET)
         if case.before:
@@ -627,7 +669,8 @@ def run_all(rows, command, prog, line_end, env, options):
             env["LD_PRELOAD"] = shim
         for case in rows:
             for kind in ["file", "pipe"] if case.stdin == "both" else [case.stdin]:
-                check_rest = (case.rest is not None and kind in ("file", "direct", "device")
+                check_rest = (case.rest is not None
+                              and kind in ("file", "direct", "device", "direct8k")
                               and not options.wine)
                 message = case.message.format(prog=prog).replace("\n", line_end)
                 expected = (case.output, case.status, message,

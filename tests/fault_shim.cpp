@@ -8,6 +8,7 @@
 //   short     the first 1000 output calls move one byte each
 //   eintr     every other read and output call is interrupted before moving a byte
 //   enospc    the disk is full from the third output call on
+//   glitch    the third output call fails with EIO, and the ones after it work
 //   eio       the third read fails
 //   lseek     setting the input's offset anywhere but 0 fails
 //   zero      every write takes nothing and gives no reason
@@ -34,6 +35,8 @@
 //             memory, from an offset or of a length not aligned to 4096
 //             bytes fails, as direct I/O from a disk with 4096-byte
 //             sectors does
+//   align16k  the same, from an offset or of a length not aligned to
+//             16384 bytes, as from a disk with 16 KiB sectors
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -85,6 +88,7 @@ ssize_t outputFault(size_t &size) {
     const long call = ++outputs;
     if (mode("eintr") && call % 2 == 1) return failWith(EINTR);
     if (mode("enospc") && call >= 3) return failWith(ENOSPC);
+    if (mode("glitch") && call == 3) return failWith(EIO);
     if (mode("short") && call <= 1000 && size > 1) size = 1;
     return 0;
 }
@@ -95,8 +99,9 @@ ssize_t readFault(const void *buffer, size_t size, off64_t at) {
     const long call = ++reads;
     if (mode("eintr") && call % 2 == 1) return failWith(EINTR);
     if (mode("eio") && call == 3) return failWith(EIO);
-    if (mode("align4k") && (reinterpret_cast<std::uintptr_t>(buffer) % 4096 != 0 ||
-                            size % 4096 != 0 || at % 4096 != 0))
+    const off64_t sector = mode("align16k") ? 16384 : mode("align4k") ? 4096 : 0;
+    if (sector != 0 && (reinterpret_cast<std::uintptr_t>(buffer) % 4096 != 0 ||
+                        static_cast<off64_t>(size) % sector != 0 || at % sector != 0))
         return failWith(EINVAL);
     return 0;
 }
@@ -213,7 +218,8 @@ extern "C" int fcntl64(int fd, int command, ...) {
     void *const argument = va_arg(rest, void *);
     va_end(rest);
     const int result = real(fd, command, argument);
-    if (fd == 0 && command == F_GETFL && result >= 0 && mode("align4k")) return result | O_DIRECT;
+    if (fd == 0 && command == F_GETFL && result >= 0 && (mode("align4k") || mode("align16k")))
+        return result | O_DIRECT;
     return result;
 }
 
