@@ -93,13 +93,19 @@ ssize_t outputFault(size_t &size) {
     return 0;
 }
 
+// The sector size of the direct I/O that align4k and align16k make
+// believe in, or 0.
+off64_t directSector() {
+    return mode("align16k") ? 16384 : mode("align4k") ? 4096 : 0;
+}
+
 // The fault, if any, for a read of size bytes of standard input into
 // buffer, from offset `at`.
 ssize_t readFault(const void *buffer, size_t size, off64_t at) {
     const long call = ++reads;
     if (mode("eintr") && call % 2 == 1) return failWith(EINTR);
     if (mode("eio") && call == 3) return failWith(EIO);
-    const off64_t sector = mode("align16k") ? 16384 : mode("align4k") ? 4096 : 0;
+    const off64_t sector = directSector();
     if (sector != 0 && (reinterpret_cast<std::uintptr_t>(buffer) % 4096 != 0 ||
                         static_cast<off64_t>(size) % sector != 0 || at % sector != 0))
         return failWith(EINVAL);
@@ -218,7 +224,7 @@ extern "C" int fcntl64(int fd, int command, ...) {
     void *const argument = va_arg(rest, void *);
     va_end(rest);
     const int result = real(fd, command, argument);
-    if (fd == 0 && command == F_GETFL && result >= 0 && (mode("align4k") || mode("align16k")))
+    if (fd == 0 && command == F_GETFL && result >= 0 && directSector() != 0)
         return result | O_DIRECT;
     return result;
 }
