@@ -61,7 +61,8 @@ class Case(NamedTuple):
     message: str = ""
     # both, file, pipe, held (a pipe left open), dir, closed, direct (the
     # file opened with O_DIRECT), device (a loop device over the file),
-    # direct8k (one with 8 KiB sectors, opened with O_DIRECT)
+    # direct8k and direct64k (one with 8 KiB or 64 KiB sectors, opened
+    # with O_DIRECT)
     stdin: str = "both"
     # pipe, full, closed, gone, gone-ignored (SIGPIPE ignored); rewritten or
     # truncated (a pipe read only once the program has gone and the input
@@ -74,9 +75,11 @@ class Case(NamedTuple):
     before: list = None  # the arguments of a run on the same open input, just before
     fault: str = ""  # the fault shim's modes, separated by commas
     nonblock: bool = False  # standard input and output inherited non-blocking, read slowly
-    # Seconds the input's writer stops for after its first piece; the
-    # program waits for it taking less than a quarter of that in processor time.
+    # Seconds the input's writer, or with paused="stdout" the output's
+    # reader, stops for after its first piece; the program waits for it
+    # taking less than a quarter of that in processor time.
     pause: float = 0
+    paused: str = "stdin"
     slow: bool = False  # run only with --slow
     only: str = ""  # posix or windows, when the row means something on one only; both
 
@@ -117,9 +120,9 @@ def cases(block):
     # but could after one: copied after the second read.
     late_rest = b"a\f" + b"x" * (3 * block)
     # Pages of text and form feeds that cross block edges, a whole number of
-    # 4 KiB sectors, as a block device holds them.
+    # 64 KiB sectors, as a block device with the largest sectors holds them.
     sectors = b"".join(b"%06d page\n" % n * (n % 97 + 1) + FF for n in range(1000))
-    sectors = sectors[: len(sectors) // 4096 * 4096]
+    sectors = sectors[: len(sectors) // 65536 * 65536]
     pages200to450, after450 = pick(sectors, 200, 450)
     # Sparse pages, then a rest longer than a block that cannot end the range
     # before GROWTH is appended: the range ends in GROWTH.
@@ -147,6 +150,9 @@ def cases(block):
     # Pages read on from an offset that is no multiple of any disk's sector.
     from751, after751 = pick(sectors[751:], 1, 2)
     from4097, after4097 = pick(sectors[4097:], 1, 2)
+    # An offset that only a block of 64 KiB, the largest sector, holds
+    # aligned: every smaller block that holds it starts off a 64 KiB edge.
+    from36865, after36865 = pick(sectors[36865:], 1, 2)
     # Page ends past 2 GiB and past 4 GiB: pages 2 and 4 are 13 and 10 bytes.
     huge = Sparse(2**32 + 100, {2**31 - 3: FF, 2**31 + 10: FF, 2**32 + 10: FF, 2**32 + 20: FF})
     rows = [
@@ -225,6 +231,8 @@ def cases(block):
         Case(["1", "9"], text, text, stdin="file", nonblock=True),
         Case(["1", "9"], text[: 4 * 65536], text[: 4 * 65536], stdin="pipe", nonblock=True,
              pause=1.0),
+        Case(["1", "9"], text[: 4 * 65536], text[: 4 * 65536], stdin="file", nonblock=True,
+             pause=1.0, paused="stdout"),
         # Into another file, past the start page, a rest too short to end
         # the range is copied unread: the third read, which would fail, never
         # comes. Refused, cut short, or finding the file emptied, the copy
@@ -334,6 +342,9 @@ def cases(block):
         Case(["1", "2"], sectors, from4097, stdin="file", fault="align16k", at=4097,
              rest=after4097),
         Case(["1", "2"], sectors, from4097, stdin="direct8k", at=4097, rest=after4097),
+        Case(["1", "2"], sectors, from36865, stdin="file", fault="align64k", at=36865,
+             rest=after36865),
+        Case(["1", "2"], sectors, from36865, stdin="direct64k", at=36865, rest=after36865),
         # To an end of file within a block, and from past the end.
         Case(["2", "2147483647"], ends_ff, ends_ff[2:], stdin="direct", stdout="file", rest=b""),
         Case(["1", "1"], pqr, b"", stdin="direct", at=7, rest=b""),
@@ -345,6 +356,8 @@ def cases(block):
         Case(["1", "2"], pqr, b"", 1, WRITE_ERROR % "No space left on device", fault="zero",
              rest=pqr),
         Case(["1", "2"], pqr, b"P\fQ\f", 1, WRITE_ERROR % "Input/output error", fault="close",
+             rest=b"R"),
+        Case(["3", "2"], pqr, b"", 1, WRITE_ERROR % "Input/output error", fault="close",
              rest=b"R"),
         # Appending to the file being read copies its pages once; 1<> never
         # writes ahead of reading and stays as it was.
@@ -400,6 +413,10 @@ def write_input(case, path):
             f.write(chunk)
 
 
+# The kinds of standard input that are a file, or a device over one.
+FILE_KINDS = ("file", "direct", "device", "direct8k", "direct64k")
+
+
 class Skip(Exception):
     """A row this machine cannot run, and why."""
 
@@ -409,8 +426,9 @@ def open_input(case, kind, scratch, cleanup):
     kind; returns its descriptor and the path to read it again."""
     path = os.path.join(scratch, "input")
     write_input(case, path)
-    if kind in ("device", "direct8k"):
-        sectors = ["--sector-size", "8192"] if kind == "direct8k" else []
+    if kind in ("device", "direct8k", "direct64k"):
+        sizes = {"direct8k": ["--sector-size", "8192"], "direct64k": ["--sector-size", "65536"]}
+        sectors = sizes.get(kind, [])
         made = subprocess.run(["losetup", "--find", "--show", *sectors, path],
                               capture_output=True, text=True)
         if made.returncode != 0:
@@ -452,7 +470,7 @@ def run(command, case, stdin_kind, scratch, env, cleanup):
     closing = []  # descriptors the child closes before it starts
     handed = []  # descriptors the child inherits and we no longer need
     stdin, input_path = subprocess.PIPE, None
-    if stdin_kind in ("file", "direct", "device", "direct8k"):
+    if stdin_kind in FILE_KINDS:
         stdin, input_path = open_input(case, stdin_kind, scratch, cleanup)
         os.lseek(stdin, case.at, os.SEEK_SET)
         if case.before:
@@ -518,6 +536,7 @@ def run(command, case, stdin_kind, scratch, env, cleanup):
     hung = ""
     # Non-blocking rows go slowly enough that the pipes run dry and fill up.
     pace, piece = (0.001, 65536) if case.nonblock else (0, MIB)
+    pause_in, pause_out = (case.pause, 0) if case.paused == "stdin" else (0, case.pause)
 
     def feed():
         try:
@@ -525,7 +544,7 @@ def run(command, case, stdin_kind, scratch, env, cleanup):
                 for at in range(0, len(chunk), piece):
                     proc.stdin.write(memoryview(chunk)[at : at + piece])
                     proc.stdin.flush()
-                    time.sleep(case.pause if at == 0 and case.pause else pace)
+                    time.sleep(pause_in if at == 0 and pause_in else pace)
             if stdin_kind != "held":
                 proc.stdin.close()
         except BrokenPipeError:
@@ -552,7 +571,7 @@ def run(command, case, stdin_kind, scratch, env, cleanup):
             output += chunk
         if length % (256 * MIB) < len(chunk) and (peak := resident_peak(proc.pid)):
             memory.append(peak)
-        time.sleep(pace)
+        time.sleep(pause_out if length == len(chunk) and pause_out else pace)
     try:
         status = proc.wait(remaining())
     except subprocess.TimeoutExpired:
@@ -670,7 +689,7 @@ def run_all(rows, command, prog, line_end, env, options):
         for case in rows:
             for kind in ["file", "pipe"] if case.stdin == "both" else [case.stdin]:
                 check_rest = (case.rest is not None
-                              and kind in ("file", "direct", "device", "direct8k")
+                              and kind in FILE_KINDS
                               and not options.wine)
                 message = case.message.format(prog=prog).replace("\n", line_end)
                 expected = (case.output, case.status, message,

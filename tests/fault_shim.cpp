@@ -37,6 +37,7 @@
 //             sectors does
 //   align16k  the same, from an offset or of a length not aligned to
 //             16384 bytes, as from a disk with 16 KiB sectors
+//   align64k  the same at 65536 bytes, the largest sector a disk has
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -93,10 +94,10 @@ ssize_t outputFault(size_t &size) {
     return 0;
 }
 
-// The sector size of the direct I/O that align4k and align16k make
-// believe in, or 0.
+// The sector size of the direct I/O that the align faults make believe
+// in, or 0.
 off64_t directSector() {
-    return mode("align16k") ? 16384 : mode("align4k") ? 4096 : 0;
+    return mode("align64k") ? 65536 : mode("align16k") ? 16384 : mode("align4k") ? 4096 : 0;
 }
 
 // The fault, if any, for a read of size bytes of standard input into
