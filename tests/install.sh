@@ -40,7 +40,7 @@ check() { # PREFIX: the installed program and its documents
 # The manual's source reads as a manual in place.
 test -z "$(groff -man -ww -z "$source/doc/pagerange.1.in" 2>&1)"
 
-cmake --install "$build" --prefix "$scratch/prefix" > /dev/null
+cmake --install "$build" --prefix "$scratch/prefix" --strip > /dev/null
 check "$scratch/prefix"
 
 (cd "$build" && cpack -G DEB -B "$scratch/package" > /dev/null)
