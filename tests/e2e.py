@@ -226,13 +226,13 @@ def cases(block):
         Case(["1", "1"], pqr, b"P\f", 1, READ_ERROR % "Input/output error", stdin="file",
              fault="lseek"),
         # Descriptors the caller left non-blocking are waited on, not failed,
-        # and without spinning while the writer stops.
+        # and without spinning while the input's writer or the output's
+        # reader stops: the output, 3 MiB, fills any pipe a kernel gives.
         Case(["1", "9"], text, text, stdin="pipe", nonblock=True),
         Case(["1", "9"], text, text, stdin="file", nonblock=True),
         Case(["1", "9"], text[: 4 * 65536], text[: 4 * 65536], stdin="pipe", nonblock=True,
              pause=1.0),
-        Case(["1", "9"], text[: 4 * 65536], text[: 4 * 65536], stdin="file", nonblock=True,
-             pause=1.0, paused="stdout"),
+        Case(["1", "9"], text, text, stdin="file", nonblock=True, pause=1.0, paused="stdout"),
         # Into another file, past the start page, a rest too short to end
         # the range is copied unread: the third read, which would fail, never
         # comes. Refused, cut short, or finding the file emptied, the copy
@@ -359,6 +359,12 @@ def cases(block):
              rest=b"R"),
         Case(["3", "2"], pqr, b"", 1, WRITE_ERROR % "Input/output error", fault="close",
              rest=b"R"),
+        # Of two failures the first is reported: a write, then the seek and
+        # the close; or the seek, then the close.
+        Case(["2", "9"], pqr, b"", 1, WRITE_ERROR % "No space left on device", stdin="file",
+             stdout="full", fault="lseek,close", rest=pqr),
+        Case(["1", "1"], pqr, b"P\f", 1, READ_ERROR % "Input/output error", stdin="file",
+             fault="lseek,close", rest=pqr),
         # Appending to the file being read copies its pages once; 1<> never
         # writes ahead of reading and stays as it was.
         Case(["1", "1000"], b"A\fB\f", b"A\fB\fA\fB\f", stdin="file", stdout="append"),
@@ -536,7 +542,7 @@ def run(command, case, stdin_kind, scratch, env, cleanup):
     hung = ""
     # Non-blocking rows go slowly enough that the pipes run dry and fill up.
     pace, piece = (0.001, 65536) if case.nonblock else (0, MIB)
-    pause_in, pause_out = (case.pause, 0) if case.paused == "stdin" else (0, case.pause)
+    pause_in, pause_out = {"stdin": (case.pause, 0), "stdout": (0, case.pause)}[case.paused]
 
     def feed():
         try:
