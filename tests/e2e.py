@@ -227,7 +227,7 @@ def cases(block):
              fault="lseek"),
         # Descriptors the caller left non-blocking are waited on, not failed,
         # and without spinning while the input's writer or the output's
-        # reader stops: the output, 3 MiB, fills any pipe a kernel gives.
+        # reader stops: the output, 3 MiB, fills a pipe of any default size.
         Case(["1", "9"], text, text, stdin="pipe", nonblock=True),
         Case(["1", "9"], text, text, stdin="file", nonblock=True),
         Case(["1", "9"], text[: 4 * 65536], text[: 4 * 65536], stdin="pipe", nonblock=True,
@@ -419,8 +419,11 @@ def write_input(case, path):
             f.write(chunk)
 
 
-# The kinds of standard input that are a file, or a device over one.
+# The kinds of standard input that are a file, or a device over one; and
+# for the loop devices, how they are made.
 FILE_KINDS = ("file", "direct", "device", "direct8k", "direct64k")
+LOOP_SECTORS = {"device": [], "direct8k": ["--sector-size", "8192"],
+                "direct64k": ["--sector-size", "65536"]}
 
 
 class Skip(Exception):
@@ -432,10 +435,8 @@ def open_input(case, kind, scratch, cleanup):
     kind; returns its descriptor and the path to read it again."""
     path = os.path.join(scratch, "input")
     write_input(case, path)
-    if kind in ("device", "direct8k", "direct64k"):
-        sizes = {"direct8k": ["--sector-size", "8192"], "direct64k": ["--sector-size", "65536"]}
-        sectors = sizes.get(kind, [])
-        made = subprocess.run(["losetup", "--find", "--show", *sectors, path],
+    if kind in LOOP_SECTORS:
+        made = subprocess.run(["losetup", "--find", "--show", *LOOP_SECTORS[kind], path],
                               capture_output=True, text=True)
         if made.returncode != 0:
             raise Skip(f"no loop device: {made.stderr.strip()}")
