@@ -419,11 +419,11 @@ def write_input(case, path):
             f.write(chunk)
 
 
-# The kinds of standard input that are a file, or a device over one; and
-# for the loop devices, how they are made.
-FILE_KINDS = ("file", "direct", "device", "direct8k", "direct64k")
+# The loop devices an input can be put on, and how each is made.
 LOOP_SECTORS = {"device": [], "direct8k": ["--sector-size", "8192"],
                 "direct64k": ["--sector-size", "65536"]}
+# The kinds of standard input that are a file, or a device over one.
+FILE_KINDS = ("file", "direct", *LOOP_SECTORS)
 
 
 class Skip(Exception):
