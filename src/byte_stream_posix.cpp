@@ -47,9 +47,6 @@ struct Input {
 };
 Input in;
 
-// Whether any byte has reached standard output.
-bool wroteAny = false;
-
 // A caller may hand us a non-blocking descriptor; waiting in poll makes it
 // behave like a blocking one. False when there is nothing to wait for.
 bool waitUntilReady(int fd, short events) {
@@ -113,7 +110,6 @@ template <class Send> int transfer(off_t &left, Send send) {
         const long long put = send(static_cast<std::size_t>(std::min<off_t>(left, maxTransfer)));
         if (put > 0) {
             left -= put;
-            wroteAny = true;
         } else if (put == 0) {
             return movedNothing;
         } else if (errno != EINTR && !waitUntilReady(outputFd, POLLOUT)) {
@@ -253,9 +249,10 @@ int leaveInput(std::size_t unread) {
 
 int closeOutput() {
     if (::close(outputFd) == 0) return 0;
-    // An output closed from the start is no error when nothing was written.
-    if (errno == EBADF && !wroteAny) return 0;
-    return errno;
+    // Only an output closed from the start fails with EBADF. Nothing can
+    // have reached it: a write would have failed, and been reported, first.
+    // With nothing written there is nothing to report.
+    return errno == EBADF ? 0 : errno;
 }
 
 // SIGPIPE ends the program on a broken pipe before the write returns; one
