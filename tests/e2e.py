@@ -3,7 +3,7 @@
 """Runs pagerange end to end, one table row per case.
 
 usage: e2e.py PROGRAM --block BYTES [--shim LIBRARY] [--wine] [--slow]
-              [--emulator COMMAND]
+              [--emulator COMMAND] [--protected-stdout LAUNCHER]
 
 A row gives the arguments, the input, the expected standard output (or
 just its length, for a stream too large to keep), status and message, how
@@ -14,7 +14,8 @@ A row that needs what this machine cannot give (a loop device, direct
 I/O) is skipped, saying why.
 With --shim, every ordinary row runs again with short writes and with
 interrupted calls, and must give the same result. With --wine, PROGRAM is
-the Windows program and only rows that mean the same there run; with
+the Windows program and only rows that mean the same there run, those
+with a protected output through the Windows program LAUNCHER; with
 --emulator, PROGRAM is another architecture's, run under that command.
 """
 import argparse
@@ -64,7 +65,9 @@ class Case(NamedTuple):
     # direct8k and direct64k (one with 8 KiB or 64 KiB sectors, opened
     # with O_DIRECT)
     stdin: str = "both"
-    # pipe, full, closed, gone, gone-ignored (SIGPIPE ignored); rewritten or
+    # pipe, full, closed, gone, gone-ignored (SIGPIPE ignored), protected (a
+    # pipe whose Windows handle cannot be closed, handed over by a parent
+    # program: Windows only); rewritten or
     # truncated (a pipe read only once the program has gone and the input
     # file has been overwritten at its start or cut to 3 bytes); or a file
     # whose content afterwards is the output: file (a new one), limited (one
@@ -205,6 +208,8 @@ def cases(block):
         Case(["1", "2"], pqr, b"", 1, WRITE_ERROR % "Bad file descriptor", stdout="closed",
              rest=pqr, only="both"),
         Case(["3", "4"], b"P\fQ", b"", stdout="closed", only="both"),
+        Case(["1", "2"], pqr, b"P\fQ\f", stdout="protected", only="windows"),
+        Case(["3", "4"], b"P\fQ", b"", stdout="protected", only="windows"),
         Case(["1", "2"], pqr, b"", -signal.SIGPIPE, stdout="gone", rest=pqr),
         Case(["1", "2"], pqr, b"", 1, WRITE_ERROR % "Broken pipe", stdout="gone-ignored",
              rest=pqr),
@@ -644,7 +649,10 @@ def main():
     parser.add_argument("--wine", action="store_true")
     parser.add_argument("--slow", action="store_true")
     parser.add_argument("--emulator", default="")
+    parser.add_argument("--protected-stdout")
     options = parser.parse_args()
+    if options.wine and not options.protected_stdout:
+        parser.error("--wine needs --protected-stdout")
     command, env = shlex.split(options.emulator) + [options.program], dict(os.environ)
     prog, line_end = options.program, "\n"
     if options.wine:
@@ -702,8 +710,12 @@ def run_all(rows, command, prog, line_end, env, options):
                 expected = (case.output, case.status, message,
                             case.rest if check_rest else None, 0, 0)
                 cleanup = []
+                # Only a Windows parent can hand over a handle that cannot be closed.
+                launched = command
+                if case.stdout == "protected":
+                    launched = ["wine", options.protected_stdout, prog]
                 try:
-                    got = run(command, case, kind, scratch, env, cleanup)
+                    got = run(launched, case, kind, scratch, env, cleanup)
                 except Skip as reason:
                     skips += 1
                     print(f"SKIP {case.args} stdin={kind} stdout={case.stdout}: {reason}")

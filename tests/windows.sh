@@ -19,7 +19,8 @@ cmake -S "$source" --preset windows -B "$build" -DPAGERANGE_BUFFER_KIB="$kib" > 
 cmake --build "$build" > /dev/null
 # Wine says nothing of its own.
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all
-python3 "$source/tests/e2e.py" "$build/pagerange.exe" --block $((kib * 1024)) --wine
+python3 "$source/tests/e2e.py" "$build/pagerange.exe" --block $((kib * 1024)) --wine \
+    --protected-stdout "$build/protected_stdout.exe"
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
