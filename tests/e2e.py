@@ -235,6 +235,9 @@ def cases(block):
         # reader stops: the output, 3 MiB, fills a pipe of any default size.
         Case(["1", "9"], text, text, stdin="pipe", nonblock=True),
         Case(["1", "9"], text, text, stdin="file", nonblock=True),
+        # A wait that a signal interrupts is waited again.
+        Case(["1", "9"], text, text, stdin="pipe", nonblock=True, fault="eintr"),
+        Case(["1", "9"], text, text, stdin="file", nonblock=True, fault="eintr"),
         Case(["1", "9"], text[: 4 * 65536], text[: 4 * 65536], stdin="pipe", nonblock=True,
              pause=1.0),
         Case(["1", "9"], text, text, stdin="file", nonblock=True, pause=1.0, paused="stdout"),

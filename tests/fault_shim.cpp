@@ -6,7 +6,8 @@
 // calls are writes and file copies to standard output. FAULT_SHIM chooses
 // one or more of these, separated by commas:
 //   short     the first 1000 output calls move one byte each
-//   eintr     every other read and output call is interrupted before moving a byte
+//   eintr     every other read, output call and wait for a descriptor is
+//             interrupted before moving a byte
 //   enospc    the disk is full from the third output call on
 //   glitch    the third output call fails with EIO, and the ones after it work
 //   eio       the third read fails
@@ -48,6 +49,7 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/types.h>
@@ -236,6 +238,13 @@ extern "C" int fcntl(int fd, int command, ...) {
     void *const argument = va_arg(rest, void *);
     va_end(rest);
     return fcntl64(fd, command, argument);
+}
+
+extern "C" int poll(pollfd *descriptors, nfds_t count, int timeout) {
+    static const auto real = next<decltype(poll)>("poll");
+    static long waits = 0;
+    if (mode("eintr") && ++waits % 2 == 1) return static_cast<int>(failWith(EINTR));
+    return real(descriptors, count, timeout);
 }
 
 extern "C" int close(int fd) {
