@@ -84,11 +84,10 @@ ReadResult readFrom(unsigned char *buffer, std::size_t size, off_t at) {
             continue;
         }
         // A disk whose logical block is larger than the one tried refuses
-        // the read as unaligned: try the next size up, while the read's
-        // size is still a whole number of them.
+        // the read as unaligned: try the next size up. (A read whose size
+        // is no whole number of them fails again, with the same EINVAL.)
         const off_t larger = 2 * in.directBlock;
-        if (errno == EINVAL && in.seekable && in.direct && larger <= largestDirectBlock &&
-            static_cast<off_t>(size) % larger == 0) {
+        if (errno == EINVAL && in.seekable && in.direct && larger <= largestDirectBlock) {
             in.directBlock = larger;
             continue;
         }
