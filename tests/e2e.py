@@ -247,6 +247,9 @@ def cases(block):
         # leaves the rest to the buffer.
         Case(["2", "2147483647"], ends_ff, ends_ff[2:], stdin="file", stdout="file", fault="eio",
              rest=b""),
+        # Exactly as many bytes as could not end the range, after one block.
+        Case(["2", str(2 * block + 4)], late_rest, late_rest[2:], stdin="file", stdout="file",
+             fault="eio", rest=b""),
         Case(["2", "2147483647"], ends_ff, ends_ff[2:], stdin="file", stdout="file",
              fault="nocopy"),
         Case(["2", str(sparse_end)], sparse, sparse[2:], stdin="file", stdout="file", fault="cut",
