@@ -30,10 +30,10 @@ BlockCut cutBlock(PageRange &range, const unsigned char *block, std::size_t size
     if (range.complete || size == 0) return cut;
 
     // The page test follows each byte, so with endPg below 1 the range ends
-    // right after the first byte, selected or not.
+    // right after the first byte, selected or not. Nothing counts pages
+    // once the range is complete.
     if (range.curPg > range.endPg) {
         if (range.curPg >= range.startPg) cut.writeEnd = 1;
-        range.curPg += block[0] == formFeed;
         range.complete = true;
         cut.consumed = 1;
         return cut;
