@@ -36,11 +36,17 @@ done
 grep -q 'MIT License' "$unpacked/LICENSE.txt"
 grep -q 'copy a range of form-feed separated pages' "$unpacked/pagerange.txt"
 # The documents are for a Windows user: the README tells how to run the
-# program from PowerShell, the manual leaves out what only POSIX systems do
-# (file offsets, SIGPIPE, the sh examples), no line ends in a word broken by
-# a hyphen, and no line is spread out to the right margin.
+# program from PowerShell; the manual leaves out what only POSIX systems do
+# (file offsets, SIGPIPE, the sh examples, the kernel's calls, the packages'
+# files), its statuses and messages speak of no offset, and it gives the
+# status the Windows way; no line ends in a word broken by a hyphen, and no
+# line is spread out to the right margin.
 grep -q 'cmd /c "pagerange 3 5 < report.txt > pages.txt"' "$unpacked/README.txt"
-if grep -n -e 'Seekable input' -e SIGPIPE -e 'lpr' -e 'while \[' -e '>>' "$unpacked/pagerange.txt" ||
+grep -q '^ *-1  *The number of arguments was not two' "$unpacked/pagerange.txt"
+statuses=$(sed -n '/^EXIT STATUS/,/^EXAMPLES/p' "$unpacked/pagerange.txt")
+if grep -n -e 'Seekable input' -e SIGPIPE -e 'lpr' -e 'while \[' -e '>>' -e copy_file_range \
+    -e O_DIRECT -e Linux -e POSIX -e Debian -e RPM -e /usr/ "$unpacked/pagerange.txt" ||
+    printf '%s\n' "$statuses" | grep -n -i -e offset -e seek -e 255 ||
     grep -n "[[:alpha:]]-$cr\$" "$unpacked/LICENSE.txt" "$unpacked/README.txt" "$unpacked/pagerange.txt" ||
     grep -n '[[:lower:],]  [[:lower:]]' "$unpacked/pagerange.txt"; then
     echo "the zip's documents hold the lines above, which a Windows user should not read"
