@@ -19,10 +19,12 @@ if(PAGERANGE_FOR_WINDOWS)
   install(FILES ${windows_docs} DESTINATION .)
   set(CPACK_GENERATOR ZIP)
 elseif(PAGERANGE_STATIC)
-  # The program alone, with its licence, README and manual, for any Linux
-  # of its architecture: unpack it and put the program on the PATH.
+  # The program alone, with its licence, manual and a README written for
+  # whoever has only this archive, for any Linux of its architecture.
+  configure_file(doc/static-readme.in README @ONLY)
   install(TARGETS pagerange RUNTIME DESTINATION .)
-  install(FILES LICENSE README.md ${CMAKE_CURRENT_BINARY_DIR}/pagerange.1 DESTINATION .)
+  install(FILES LICENSE ${CMAKE_CURRENT_BINARY_DIR}/README ${CMAKE_CURRENT_BINARY_DIR}/pagerange.1
+          DESTINATION .)
   set(CPACK_GENERATOR TGZ)
   set(CPACK_PACKAGE_FILE_NAME pagerange-${PROJECT_VERSION}-${CMAKE_SYSTEM_PROCESSOR}-linux)
 else()
