@@ -37,10 +37,11 @@ function(find_part page kind)
   math(EXPR length "${to} - ${inside}")
   math(EXPR to "${to} + ${end_length}")
   string(SUBSTRING "${page}" ${inside} ${length} part)
-  # A part is a few paragraphs; one that would take a section heading
-  # with it has lost its end marker.
-  if(part MATCHES "\n\\.SH ")
-    message(FATAL_ERROR "doc/pagerange.1.in: a ${kind} only part runs into a section heading")
+  # A part is a few paragraphs; one that would take a section heading or
+  # another part with it has lost its end marker.
+  if(part MATCHES "(^|\n)\\.SH " OR part MATCHES "(^|\n)\\.\\\\\" (POSIX|Windows) only\n")
+    message(FATAL_ERROR "doc/pagerange.1.in: a ${kind} only part runs into a section heading "
+                        "or the next part:\n${part}")
   endif()
   string(SUBSTRING "${page}" 0 ${from} before)
   string(SUBSTRING "${page}" ${to} -1 after)
@@ -80,6 +81,11 @@ if(PAGERANGE_GROFF)
     string(SUBSTRING "${part}" 1 -1 part)
     set(page "${before}${part}${after}")
   endwhile()
+  # A marker left over, misspelt or without its other half, would leave a
+  # part where it does not belong.
+  if(page MATCHES "\n\\.\\\\\" *(end *)?(POSIX|Windows)[^\n]*")
+    message(FATAL_ERROR "doc/pagerange.1.in: a marker of a part is left over: ${CMAKE_MATCH_0}")
+  endif()
   # After the title, which may set them: no hyphenation, a ragged right
   # margin, and no line break after a hyphen inside a word.
   string(REGEX REPLACE "(\n\\.TH [^\n]*\n)" "\\1.nh\n.ad l\n.cflags 0 -\n" page "${page}")

@@ -38,15 +38,21 @@ grep -q 'copy a range of form-feed separated pages' "$unpacked/pagerange.txt"
 # The documents are for a Windows user: the README tells how to run the
 # program from PowerShell; the manual leaves out what only POSIX systems do
 # (file offsets, SIGPIPE, the sh examples, the kernel's calls, the packages'
-# files), its statuses and messages speak of no offset, and it gives the
-# status the Windows way; no line ends in a word broken by a hyphen, and no
+# files, the shell), it speaks of no offset but in its NOTES, and it gives
+# each status its text, the usage one the Windows way; no line ends in a word broken by a hyphen, and no
 # line is spread out to the right margin.
 grep -q 'cmd /c "pagerange 3 5 < report.txt > pages.txt"' "$unpacked/README.txt"
+# The README names the folder the zip unpacks into.
+grep -qF "\\$(basename "$unpacked")\\pagerange.exe" "$unpacked/README.txt"
+grep -q '^ *1  *Reading standard input failed, or writing' "$unpacked/pagerange.txt"
 grep -q '^ *-1  *The number of arguments was not two' "$unpacked/pagerange.txt"
-statuses=$(sed -n '/^EXIT STATUS/,/^EXAMPLES/p' "$unpacked/pagerange.txt")
+# Only the NOTES say that no offset is set, and where a next command reads.
+beside_notes=$(sed '/^NOTES/,/^COPYRIGHT/d' "$unpacked/pagerange.txt")
 if grep -n -e 'Seekable input' -e SIGPIPE -e 'lpr' -e 'while \[' -e '>>' -e copy_file_range \
-    -e O_DIRECT -e Linux -e POSIX -e Debian -e RPM -e /usr/ "$unpacked/pagerange.txt" ||
-    printf '%s\n' "$statuses" | grep -n -i -e offset -e seek -e 255 ||
+    -e O_DIRECT -e Linux -e POSIX -e Debian -e RPM -e /usr/ -e 'search path' -e 'the shell' \
+    -e static -e 'LICENSE[^.]' "$unpacked/pagerange.txt" ||
+    printf '%s\n' "$beside_notes" |
+    grep -n -i -e offset -e seek -e 'open file' -e 'next program' -e 'next command' -e 255 ||
     grep -n "[[:alpha:]]-$cr\$" "$unpacked/LICENSE.txt" "$unpacked/README.txt" "$unpacked/pagerange.txt" ||
     grep -n '[[:lower:],]  [[:lower:]]' "$unpacked/pagerange.txt"; then
     echo "the zip's documents hold the lines above, which a Windows user should not read"
