@@ -119,8 +119,14 @@ auto widestCount() {
 int main() {
     const auto count = widestCount();
     std::size_t total = 0;
-    for (ssize_t got; (got = read(0, block, sizeof block)) > 0;)
+    ssize_t got;
+    while ((got = read(0, block, sizeof block)) > 0)
         total += count(block, static_cast<std::size_t>(got));
+    // A floor that failed to read would look fast.
+    if (got < 0) {
+        std::perror("count_floor: read");
+        return 1;
+    }
     std::printf("%zu\n", total);
     return 0;
 }
