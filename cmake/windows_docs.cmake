@@ -21,6 +21,7 @@ set(windows_docs ${CMAKE_CURRENT_BINARY_DIR}/LICENSE.txt ${CMAKE_CURRENT_BINARY_
 # Finds the first such part of page: sets part to the lines between the
 # two, and before and after to the page around them, or leaves part unset.
 function(find_part page kind)
+  unset(part PARENT_SCOPE)
   set(begin ".\\\" ${kind} only\n")
   set(end ".\\\" end ${kind} only\n")
   string(FIND "${page}" "${begin}" from)
@@ -56,7 +57,6 @@ if(PAGERANGE_GROFF)
   # What the Windows program does not do (file offsets, SIGPIPE, sh
   # examples, the packages' files) goes.
   while(TRUE)
-    unset(part)
     find_part("${page}" POSIX)
     if(NOT DEFINED part)
       break()
@@ -68,7 +68,6 @@ if(PAGERANGE_GROFF)
   # uncommented.
   set(comment ".\\\" ")
   while(TRUE)
-    unset(part)
     find_part("${page}" Windows)
     if(NOT DEFINED part)
       break()

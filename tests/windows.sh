@@ -38,9 +38,9 @@ grep -q 'copy a range of form-feed separated pages' "$unpacked/pagerange.txt"
 # The documents are for a Windows user: the README tells how to run the
 # program from PowerShell; the manual leaves out what only POSIX systems do
 # (file offsets, SIGPIPE, the sh examples, the kernel's calls, the packages'
-# files, the shell), it speaks of no offset but in its NOTES, and it gives
-# each status its text, the usage one the Windows way; no line ends in a word broken by a hyphen, and no
-# line is spread out to the right margin.
+# files, the shell), speaks of no offset but in its NOTES, and gives each
+# status its text, the usage one the Windows way; no line ends in a word
+# broken by a hyphen, and no line is spread out to the right margin.
 grep -q 'cmd /c "pagerange 3 5 < report.txt > pages.txt"' "$unpacked/README.txt"
 # The README names the folder the zip unpacks into.
 grep -qF "\\$(basename "$unpacked")\\pagerange.exe" "$unpacked/README.txt"
